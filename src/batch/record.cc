@@ -1,0 +1,84 @@
+#include "record.h"
+
+#include "model/int_text.h"
+
+namespace davrel3 {
+
+using Json = nlohmann::ordered_json;
+
+Json ReadParameters(const ParameterPanel& panel) {
+  Json out = Json::object();
+  for (int f = 0; f < kFieldCount; ++f) {
+    const Field field = static_cast<Field>(f);
+    try {
+      out[std::string(FieldName(field))] = panel.Read(field);
+    } catch (const ConversionError&) {
+      out[std::string(FieldName(field))] = nullptr;
+    }
+  }
+  out["FitNoFit"] = panel.ItemIndex(Choice::FitNoFit);
+  out["Newcomer"] = panel.ItemIndex(Choice::Newcomer);
+  out["HiLo"] = panel.ItemIndex(Choice::HiLo);
+  return out;
+}
+
+std::string ShortestNumber(double value) { return Json(value).dump(); }
+
+namespace {
+
+Json Levels(const std::vector<std::vector<SkillSlots>>& table, int lastRow) {
+  Json rows = Json::array();
+  for (int r = 0; r <= lastRow && r < static_cast<int>(table.size()); ++r) {
+    Json agents = Json::array();
+    for (const auto& slots : table[r]) agents.push_back(slots);
+    rows.push_back(std::move(agents));
+  }
+  return rows;
+}
+
+Json Agents(const TSystem& system) {
+  Json list = Json::array();
+  for (const TAgent& agent : system.Agents) {
+    Json skills = Json::array();
+    for (const TSkill& s : agent.Skills) {
+      skills.push_back({{"expertise", s.Expertise},
+                        {"motivation", s.Motivation},
+                        {"initial_level", s.InitialLevel},
+                        {"i_value", s.IValue},
+                        {"you_value", s.YouValue},
+                        {"chosen", s.Chosen},
+                        {"loser", s.Loser},
+                        {"in_task", s.InTask},
+                        {"rest_credit", s.RestCredit}});
+    }
+    list.push_back({{"present", agent.Present}, {"available", agent.Available}, {"skills", std::move(skills)}});
+  }
+  return list;
+}
+
+}  // namespace
+
+Json RunRecord(const Workbench& bench, const RunOutcome& outcome, const Json& parameters) {
+  const ModelState& state = bench.State();
+  const RunHistory& history = state.History;
+  Json run = Json::object();
+  run["status"] = std::string(RunStatusName(outcome.status));
+  run["message"] = outcome.message;
+  run["parameters"] = parameters;
+  run["timesteps"] = outcome.timesteps;
+  run["history_length"] = history.HistoryLength;
+  run["expertise"] = Levels(history.ExpertiseHistory, history.HistoryLength);
+  run["motivation"] = Levels(history.MotivationHistory, history.HistoryLength);
+  Json stepWork = Json::array();
+  for (int r = 0; r <= history.HistoryLength && r < static_cast<int>(history.StepWorkHistory.size()); ++r) {
+    stepWork.push_back(history.StepWorkHistory[r]);
+  }
+  run["step_work"] = std::move(stepWork);
+  run["task_work"] = history.TaskWorkHistory;
+  run["allocation_grid"] = state.AllocationGrid.RowMajor();
+  run["work_time_grid"] = state.WorkTimeGrid.RowMajor();
+  run["agents"] = Agents(state.System);
+  return run;
+}
+
+}  // namespace davrel3

@@ -1,0 +1,121 @@
+#include "construction.h"
+
+#include "int_text.h"
+
+namespace davrel3 {
+
+void CreateSystem(RunContext& ctx) {
+  TSystem& system = ctx.state.System;
+  ctx.panel.SetEntranceEditEnabled(false);
+  ctx.panel.SetText(Field::EntTurnAgent, ctx.panel.ItemIndex(Choice::Newcomer) == 0 ? "500" : "100");
+  system.EntranceTime = ctx.panel.Read(Field::EntTurnAgent);
+  system.NrOfAgents = ctx.panel.Read(Field::NrofAg);
+  system.SkillTable.resize(static_cast<std::size_t>(ctx.panel.Read(Field::NrofSkills)), 0);
+  system.Agents.resize(static_cast<std::size_t>(system.NrOfAgents));
+  system.ReserveAgents.resize(static_cast<std::size_t>(system.NrOfAgents));
+  for (auto& agent : system.Agents) CreateAgent(ctx, agent);
+  system.StepDuration = 0;
+  system.TaskDuration = 0;
+  for (auto& agent : system.Agents) {
+    agent.StepWorkTime = 0;
+    agent.TaskWorkTime = 0;
+    for (auto& skill : agent.Skills) skill.TimeNeeded = 0;
+  }
+}
+
+void CreateAgent(RunContext& ctx, TAgent& agent) {
+  agent.Present = true;
+  agent.LearnInteraction = ctx.panel.Read(Field::LearnInt) * 0.1;
+  agent.Available = true;
+  agent.InteractionBase = 0.1;
+  agent.NrOfSkills = ctx.panel.Read(Field::NrofSkills);
+  agent.Skills.resize(static_cast<std::size_t>(agent.NrOfSkills));
+  agent.SkillExtras.resize(static_cast<std::size_t>(agent.NrOfSkills));
+  for (std::size_t j = 0; j < agent.Skills.size(); ++j) {
+    CreateSkill(ctx, agent.Skills[j]);
+    agent.SkillExtras[j].Values[3] = 0.1;
+  }
+}
+
+void CreateSkill(RunContext& ctx, TSkill& skill) {
+  const ParameterPanel& p = ctx.panel;
+  skill.InTask = false;
+  skill.UnitsOpen = true;
+  skill.Loser = false;
+  skill.RestCredit = 0;
+  skill.PerformedAt.resize(kPerformedAtLength, false);
+  skill.ExpWeight = p.Read(Field::ExpRate) / 100.0;
+  skill.InhPar = p.Read(Field::InhPar);
+  skill.ExcPar = p.Read(Field::ExcPar);
+  skill.ExpMax = p.Read(Field::ExpMax);
+  skill.ExpThresh = p.Read(Field::ExpThresh);
+  skill.LearnSpeed = p.Read(Field::LearnSpeed) * 0.01;
+  skill.ForgetSpeed = p.Read(Field::ForgetSpeed) * 0.01;
+  skill.MotMax = p.Read(Field::MotMax);
+  skill.MotThresh = p.Read(Field::MotThresh);
+  skill.BoreRate = p.Read(Field::Bore) * 0.01;
+  skill.RestRate = p.Read(Field::Rest) * 0.01;
+}
+
+void CreateTask(RunContext& ctx) {
+  TTask& task = ctx.state.Task;
+  const int skills = CommittedSkills(ctx.state.System);
+  task.Cycles = ctx.panel.Read(Field::Cycle);
+  task.Actions = ctx.panel.Read(Field::Action);
+  task.Variety = ctx.panel.Read(Field::Var);
+  task.NrOfUnits = static_cast<std::int64_t>(task.Cycles) * task.Actions;
+  task.TaskStride = kTaskStride;
+  task.PerformedCount = 0;
+  task.AllocatedCount = 0;
+  task.Units.resize(static_cast<std::size_t>(task.Cycles));
+  for (auto& row : task.Units) row.resize(static_cast<std::size_t>(skills));
+  // The first task's window starts at skill 0; more actions than skills wrap.
+  for (int a = 0; a < task.Actions; ++a) {
+    const auto column = static_cast<std::size_t>(SkillColumn(a, skills));
+    for (int c = 0; c < task.Cycles; ++c) InitTaskUnit(ctx, task.Units[c][column]);
+  }
+  MakeTaskGrid(ctx);
+  ShowTaskUnits(ctx);
+  ctx.observer.TaskGridRebuilt();
+}
+
+void InitTaskUnit(RunContext& ctx, TTaskUnit& unit) {
+  unit.Duration = ctx.panel.Read(Field::Dur);
+  unit.Performed = false;
+  unit.Open = true;
+}
+
+void MakeTaskGrid(RunContext& ctx) {
+  TextGrid& grid = ctx.state.TaskGrid;
+  const int skills = CommittedSkills(ctx.state.System);
+  grid.SetRowCount(ctx.panel.Read(Field::Action) + 1);
+  grid.SetColumnCount(ctx.panel.Read(Field::Cycle) + 1);
+  const int cycles = ctx.panel.Read(Field::Cycle);
+  for (int c = 1; c <= cycles; ++c) grid.SetCell(c, 0, IntToStr(c));
+  const int actions = ctx.panel.Read(Field::Action);
+  for (int r = 1; r <= actions; ++r) {
+    // Head each row with the number of the skill it really shows.
+    grid.SetCell(0, r, IntToStr(SkillColumn(ctx.state.WindowStart + r - 1, skills) + 1));
+  }
+}
+
+void ShowTaskUnits(RunContext& ctx) {
+  TextGrid& grid = ctx.state.TaskGrid;
+  const TTask& task = ctx.state.Task;
+  const int skills = CommittedSkills(ctx.state.System);
+  const int cycles = ctx.panel.Read(Field::Cycle);
+  const int actions = ctx.panel.Read(Field::Action);
+  for (int c = 0; c < cycles; ++c) {
+    for (int a = 0; a < actions; ++a) {
+      const long long column = SkillColumn(ctx.state.WindowStart + a, skills);
+      // A cell beyond the task's cycles or skills has no unit to show.
+      if (c >= task.Cycles || skills == 0) {
+        grid.SetCell(c + 1, a + 1, "");
+        continue;
+      }
+      grid.SetCell(c + 1, a + 1, task.Units[c][static_cast<std::size_t>(column)].Performed ? "Y" : "N");
+    }
+  }
+}
+
+}  // namespace davrel3

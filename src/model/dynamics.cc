@@ -1,0 +1,150 @@
+#include "dynamics.h"
+
+#include <cmath>
+
+#include "allocation.h"
+
+namespace davrel3 {
+namespace {
+
+double Checked(double value, const char* what) {
+  if (!std::isfinite(value)) throw RunFault(std::string(what) + " is not a finite number");
+  return value;
+}
+
+void SetPerformedAt(TSkill& skill, long long n, bool value) {
+  // The record holds timesteps 0 to 999; later timesteps are not kept.
+  if (n >= 0 && n < static_cast<long long>(skill.PerformedAt.size())) skill.PerformedAt[n] = value;
+}
+
+void RecordLevels(RunHistory& history, int i, int j, long long row, const TSkill& skill) {
+  if (j >= kSkillSlots) return;
+  history.ExpertiseHistory[row][i][j] = skill.Expertise;
+  history.MotivationHistory[row][i][j] = skill.Motivation;
+}
+
+}  // namespace
+
+void Learn(TSkill& skill) {
+  if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
+  double e = skill.Expertise + (skill.ExpMax - skill.Expertise) / skill.ExpMax * skill.LearnSpeed;
+  if (e > skill.ExpMax) e = skill.ExpMax;
+  skill.Expertise = Checked(e, "expertise");
+}
+
+void Forget(TSkill& skill) {
+  const double range = skill.ExpMax - skill.ForgetSpeed;
+  if (range == 0) throw RunFault("division by zero: ExpMax - ForgetSpeed is 0");
+  double e = (skill.Expertise - skill.ForgetSpeed) * skill.ExpMax / range;
+  if (e < 0) e = 0;
+  skill.Expertise = Checked(e, "expertise");
+}
+
+void UpdateMotivation(TSkill& skill) {
+  double m = skill.Motivation;
+  if (skill.Chosen) {
+    if (m > 1.0) skill.RestCredit += 1;
+    const double range = skill.MotMax - skill.BoreRate;
+    if (range == 0) throw RunFault("division by zero: MotMax - BoreRate is 0");
+    m = (m - skill.BoreRate) * skill.MotMax / range;
+    if (m < 0) m = 0;
+    skill.Motivation = Checked(m, "motivation");
+  } else if (skill.RestCredit > 0) {
+    if (skill.MotMax == 0) throw RunFault("division by zero: MotMax is 0");
+    m = m + (skill.MotMax - m) / skill.MotMax * skill.RestRate;
+    skill.Motivation = Checked(m, "motivation");
+    skill.RestCredit -= 1;
+  }
+}
+
+void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long row) {
+  ModelState& state = ctx.state;
+  TAgent& agent = state.System.Agents[i];
+  TSkill& skill = agent.Skills[j];
+  if (skill.MotMax == 0) throw RunFault("division by zero: MotMax is 0");
+  const double a = (1 - skill.ExpWeight) * (skill.Motivation / skill.MotMax);
+  if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
+  const double b = (skill.Expertise / skill.ExpMax) * skill.ExpWeight;
+  TTask& task = state.Task;
+  const int c = FirstUnperformedCycle(task, j);
+  if (c == task.Cycles) return;
+  task.Units[c][j].Performed = true;
+
+  const std::string text = PerformanceText(n, i);
+  const long long gridRow = SkillColumn(j - state.WindowStart, CommittedSkills(state.System)) + 1;
+  state.TaskGrid.SetCell(c + 1, gridRow, text);
+  ctx.observer.TaskGridCellWritten(c + 1, gridRow, text);
+  const long long allocationColumn = static_cast<long long>(k) * task.Cycles + c + 1;
+  state.AllocationGrid.SetCell(allocationColumn, j + 1, text);
+  ctx.observer.AllocationGridCellWritten(allocationColumn, j + 1, text);
+
+  task.PerformedCount += 1;
+  if (ctx.observer.IsIndicated(Indicator::Performance)) ctx.observer.ShowMessage("Performed");
+  SetPerformedAt(skill, n, true);
+
+  const int dur = ctx.panel.Read(Field::Dur);
+  const double efficiency = a + b;
+  if (efficiency == 0) throw RunFault("division by zero: the efficiency a + b is 0");
+  const double timeNeeded = Checked(dur / efficiency, "the time needed");
+  const double stepWork = Checked(agent.StepWorkTime + timeNeeded, "the step work time");
+  skill.TimeNeeded = timeNeeded;
+  agent.StepWorkTime = stepWork;
+  Learn(skill);
+  UpdateMotivation(skill);
+  RecordLevels(state.History, i, j, row, skill);
+  agent.Available = true;
+}
+
+void IdleInTask(RunContext& ctx, int i, int j, long long n, long long row) {
+  TSkill& skill = ctx.state.System.Agents[i].Skills[j];
+  SetPerformedAt(skill, n, false);
+  skill.TimeNeeded = 0;
+  Forget(skill);
+  UpdateMotivation(skill);
+  RecordLevels(ctx.state.History, i, j, row, skill);
+}
+
+void IdleOutsideTask(TSkill& skill, long long n) {
+  SetPerformedAt(skill, n, false);
+  skill.TimeNeeded = 0;
+  Forget(skill);
+  UpdateMotivation(skill);
+}
+
+void UpdateAgent(RunContext& ctx, int i, long long n, int k, long long row) {
+  TAgent& agent = ctx.state.System.Agents[i];
+  for (int j = 0; j < static_cast<int>(agent.Skills.size()); ++j) {
+    TSkill& skill = agent.Skills[j];
+    if (skill.Chosen && skill.InTask) {
+      PerformSkill(ctx, i, j, n, k, row);
+    } else if (!skill.Chosen && skill.InTask) {
+      IdleInTask(ctx, i, j, n, row);
+    } else if (!skill.InTask) {
+      IdleOutsideTask(skill, n);
+    }
+  }
+  const double taskWork = Checked(agent.TaskWorkTime + agent.StepWorkTime, "the task work time");
+  const double runWork = Checked(agent.RunWorkTime + taskWork, "the run work time");
+  agent.TaskWorkTime = taskWork;
+  agent.RunWorkTime = runWork;
+}
+
+void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
+  TSystem& system = ctx.state.System;
+  RunHistory& history = ctx.state.History;
+  const int agents = static_cast<int>(system.Agents.size());
+  for (int i = 0; i < agents; ++i) {
+    if (system.Agents[i].Present) UpdateAgent(ctx, i, n, k, row);
+    const TAgent& agent = system.Agents[i];
+    history.StepWorkHistory[row][i] = agent.StepWorkTime;
+    EnsureTaskWorkRow(history, k, agents);
+    history.TaskWorkHistory[k][i] = agent.TaskWorkTime;
+    const long long totalsRow = static_cast<long long>(ctx.panel.Read(Field::NrOfTasks)) + 1;
+    EnsureTaskWorkRow(history, totalsRow, agents);
+    history.TaskWorkHistory[totalsRow][i] = agent.RunWorkTime;
+    if (agent.StepWorkTime > system.StepDuration) system.StepDuration = agent.StepWorkTime;
+  }
+  history.StepWorkHistory[row][agents] = system.StepDuration;
+}
+
+}  // namespace davrel3

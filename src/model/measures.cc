@@ -1,0 +1,128 @@
+#include "measures.h"
+
+#include <cmath>
+#include <climits>
+#include <cstdio>
+
+#include "int_text.h"
+
+namespace davrel3 {
+namespace {
+
+// The newcomer's column, whatever the group size: with five agents it is the
+// task duration column, with four the run duration one (the formula takes it
+// as it stands); a table without column 5 reads 0.
+constexpr int kNewcomerColumn = 5;
+
+double PlainSumWithoutLast(const RunHistory& history, int agents, int k) {
+  double sum = 0;
+  for (int j = 0; j <= agents - 2; ++j) sum = sum + TaskWorkAt(history, k, j);
+  return sum;
+}
+
+}  // namespace
+
+double RoundHalfEven(double value) {
+  // nearbyint follows the current rounding mode, which is to-nearest-even
+  // unless someone changed it; the model never does.
+  return std::nearbyint(value);
+}
+
+std::string FormatRounded(double value) {
+  const double r = RoundHalfEven(value);
+  if (r == 0) return "0";  // no "-0"
+  char text[400];
+  std::snprintf(text, sizeof text, "%.0f", r);
+  return text;
+}
+
+std::string FormatHundredths(double value) {
+  const long double scaled = static_cast<long double>(value) * 100.0L;
+  const long double r = std::nearbyintl(scaled);
+  if (r == 0) return "0";
+  char text[5000];
+  std::snprintf(text, sizeof text, "%.0Lf", r);
+  return text;
+}
+
+double AddAllTasksPerAgents(const RunHistory& history, int tasks, int j) {
+  double sum = 0;
+  for (int k = 0; k < tasks; ++k) sum = sum + TaskWorkAt(history, k, j);
+  return sum;
+}
+
+double SlowestPerformanceTime(const RunHistory& history, int agents, int k) {
+  double m = 0;
+  for (int j = 0; j < agents; ++j) {
+    const double w = TaskWorkAt(history, k, j);
+    if (w > m) m = w;
+  }
+  return m;
+}
+
+double SumPerformanceTime(const RunHistory& history, int agents, int k) {
+  double sum = 0;
+  for (int j = 0; j < agents; ++j) sum = sum + TaskWorkAt(history, k, j);
+  return sum;
+}
+
+double MeanPerformanceTimeCorrectedNewcomerNoFit(const RunHistory& history, int agents, int k) {
+  return (PlainSumWithoutLast(history, agents, k) + TaskWorkAt(history, k, kNewcomerColumn) * 46 / 21) / 6;
+}
+
+double MeanPerformanceTimeCorrectedNewcomerFit(const RunHistory& history, int agents, int k) {
+  return (PlainSumWithoutLast(history, agents, k) + TaskWorkAt(history, k, kNewcomerColumn) * 217 / 117) / 6;
+}
+
+void DrawAllocation(RunContext& ctx) {
+  TextGrid& grid = ctx.state.AllocationGrid;
+  const int tasks = ctx.panel.Read(Field::NrOfTasks);
+  const long long cycles = ctx.state.Task.Cycles;
+  const int skills = CommittedSkills(ctx.state.System);
+  const long long columns = tasks * cycles + 1;
+  grid.SetColumnCount(columns > INT_MAX ? INT_MAX : static_cast<int>(columns));
+  grid.SetRowCount(skills + 1);
+  const int headed = ctx.panel.Read(Field::Cycle);
+  for (int k = 0; k < tasks; ++k) {
+    for (int c = 1; c <= headed; ++c) grid.SetCell(k * cycles + c, 0, IntToStr(c));
+  }
+  for (int r = 1; r <= skills; ++r) grid.SetCell(0, r, IntToStr(r));
+}
+
+void DrawWorkTime(RunContext& ctx) {
+  TextGrid& grid = ctx.state.WorkTimeGrid;
+  const int tasks = ctx.panel.Read(Field::NrOfTasks);
+  const int n = ctx.state.System.NrOfAgents;
+  grid.SetColumnCount(tasks + 2);
+  grid.SetRowCount(n + 5);
+  for (int j = 1; j <= n; ++j) grid.SetCell(0, j, IntToStr(j));
+  grid.SetCell(0, n + 1, "Slow");
+  grid.SetCell(0, n + 2, "Sum");
+  grid.SetCell(0, n + 3, "MeanNoFit");
+  grid.SetCell(0, n + 4, "MeanFit");
+  for (int k = 1; k <= tasks; ++k) grid.SetCell(k, 0, IntToStr(k));
+  grid.SetCell(tasks + 1, 0, "Tot.");
+  TotalWorkTime(ctx);
+}
+
+void TotalWorkTime(RunContext& ctx) {
+  TextGrid& grid = ctx.state.WorkTimeGrid;
+  const RunHistory& w = ctx.state.History;
+  const int n = ctx.state.System.NrOfAgents;
+  const int tasks = ctx.panel.Read(Field::NrOfTasks);
+  double slowTotal = 0;
+  for (int k = 0; k < tasks; ++k) {
+    grid.SetCell(k + 1, n + 1, FormatRounded(SlowestPerformanceTime(w, n, k)));
+    slowTotal = slowTotal + SlowestPerformanceTime(w, n, k);
+    grid.SetCell(k + 1, n + 2, FormatRounded(SumPerformanceTime(w, n, k)));
+    grid.SetCell(k + 1, n + 3, FormatRounded(MeanPerformanceTimeCorrectedNewcomerNoFit(w, n, k)));
+    grid.SetCell(k + 1, n + 4, FormatRounded(MeanPerformanceTimeCorrectedNewcomerFit(w, n, k)));
+    for (int j = 0; j < n; ++j) {
+      grid.SetCell(k + 1, j + 1, FormatRounded(TaskWorkAt(w, k, j)));
+      grid.SetCell(tasks + 1, j + 1, FormatRounded(AddAllTasksPerAgents(w, ctx.panel.Read(Field::NrOfTasks), j)));
+    }
+  }
+  grid.SetCell(tasks + 1, n + 1, FormatRounded(slowTotal));
+}
+
+}  // namespace davrel3

@@ -1,0 +1,58 @@
+// Everything one simulated work group owns: the records, the run history, the
+// position of the skill window and the texts of the grids the run writes.
+// Nothing in the model is global, so independent groups can run side by side.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "history.h"
+#include "parameter_panel.h"
+#include "records.h"
+#include "run_observer.h"
+#include "text_grid.h"
+
+namespace davrel3 {
+
+struct ModelState {
+  TSystem System;
+  TTask Task;
+  RunHistory History;
+  // Absolute index of the first skill of the current task's window. It may
+  // leave the range of skills (a negative variety moves it down); every use
+  // reduces it with SkillColumn.
+  long long WindowStart = 0;
+  TextGrid TaskGrid{40, 6};
+  TextGrid AllocationGrid;
+  TextGrid WorkTimeGrid{9, 7};
+};
+
+// What the model's procedures work with: the state, the parameter panel they
+// read (and, at construction, write) and the observer they report to.
+struct RunContext {
+  ModelState& state;
+  ParameterPanel& panel;
+  RunObserver& observer;
+};
+
+// A fault that ends a run: a zero denominator, a result that is not finite,
+// or a history that would grow past its limit. what() names the quantity.
+class RunFault : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The non-negative remainder of a skill position modulo the number of skills:
+// the column of the task grid that the position really stands for.
+inline long long SkillColumn(long long position, int skills) {
+  if (skills <= 0) return 0;
+  long long r = position % skills;
+  return r < 0 ? r + skills : r;
+}
+
+// Number of skills of the committed group (the first agent's), 0 without agents.
+inline int CommittedSkills(const TSystem& system) {
+  return system.Agents.empty() ? 0 : system.Agents[0].NrOfSkills;
+}
+
+}  // namespace davrel3
