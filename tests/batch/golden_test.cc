@@ -1,0 +1,156 @@
+// davrel3-batch against the reference records: the whole --json record of
+// five runs, the summary of every case, and the design table. Floats must be
+// equal exactly; only the wording of messages is free.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+using nlohmann::json;
+
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  std::string out;
+};
+
+std::string Quote(const std::string& arg) {
+  std::string q = "'";
+  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+Result RunBatch(const std::vector<std::string>& args) {
+  std::string command = DAVREL3_BATCH_EXE;
+  for (const auto& a : args) command += " " + Quote(a);
+  command += " 2>/dev/null";
+  Result result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  std::array<char, 65536> buffer;
+  std::size_t got;
+  while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), got);
+  const int status = pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+json ReadJson(const std::string& name) {
+  std::ifstream in(std::string(DAVREL3_GOLDEN_DIR) + "/" + name);
+  EXPECT_TRUE(in.good()) << "missing reference file " << name;
+  return json::parse(in);
+}
+
+// Collects up to a few differences between got and want (want's keys only).
+void Diff(const json& got, const json& want, const std::string& path, std::vector<std::string>& out) {
+  if (out.size() >= 5) return;
+  if (want.is_number() && got.is_number()) {
+    if (got.get<double>() != want.get<double>()) out.push_back(path + ": got " + got.dump() + ", want " + want.dump());
+  } else if (want.is_array() && got.is_array()) {
+    if (got.size() != want.size()) {
+      out.push_back(path + ": length " + std::to_string(got.size()) + ", want " + std::to_string(want.size()));
+      return;
+    }
+    for (std::size_t i = 0; i < want.size(); ++i) Diff(got[i], want[i], path + "[" + std::to_string(i) + "]", out);
+  } else if (want.is_object() && got.is_object()) {
+    for (const auto& [key, value] : want.items()) {
+      if (key == "message") continue;
+      if (!got.contains(key)) {
+        out.push_back(path + "." + key + ": missing");
+      } else {
+        Diff(got[key], value, path + "." + key, out);
+      }
+    }
+  } else if (got != want) {
+    out.push_back(path + ": got " + got.dump() + ", want " + want.dump());
+  }
+}
+
+std::vector<std::string> ArgsOf(const json& list) {
+  std::vector<std::string> args;
+  for (const auto& a : list) args.push_back(a.get<std::string>());
+  return args;
+}
+
+class RecordTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(RecordTest, WholeRecordEqualsReference) {
+  const json reference = ReadJson(GetParam());
+  auto args = ArgsOf(reference["args"]);
+  args.push_back("--json");
+  const Result result = RunBatch(args);
+  ASSERT_TRUE(result.exitCode == 0 || result.exitCode == 1) << "exit " << result.exitCode;
+  std::vector<std::string> problems;
+  Diff(json::parse(result.out), reference["record"], "", problems);
+  for (const auto& p : problems) ADD_FAILURE() << p;
+  const bool allFinished = reference["record"]["runs"][0]["status"] == "finished";
+  EXPECT_EQ(result.exitCode, allFinished ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, RecordTest,
+                         testing::Values("startup.json", "fit-generalist-high.json", "config-rotate.json",
+                                         "config-variety.json", "config-agentvariety.json"));
+
+TEST(GoldenCases, EveryCaseSummaryEqualsReference) {
+  const json cases = ReadJson("cases.json");
+  ASSERT_GT(cases.size(), 40u);
+  for (const auto& c : cases) {
+    auto args = ArgsOf(c["args"]);
+    args.push_back("--json");
+    const Result result = RunBatch(args);
+    json summary = json::array();
+    for (const auto& run : json::parse(result.out)["runs"]) {
+      summary.push_back({{"status", run["status"]},
+                         {"timesteps", run["timesteps"]},
+                         {"history_length", run["history_length"]},
+                         {"work_time_grid", run["work_time_grid"]}});
+    }
+    std::vector<std::string> problems;
+    Diff(summary, c["runs"], "runs", problems);
+    for (const auto& p : problems) ADD_FAILURE() << c["args"].dump() << " " << p;
+  }
+}
+
+std::vector<std::vector<std::string>> ReadCsv(std::istream& in) {
+  std::vector<std::vector<std::string>> rows;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::vector<std::string> cells;
+    std::stringstream s(line);
+    std::string cell;
+    while (std::getline(s, cell, ',')) cells.push_back(cell);
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+TEST(GoldenDesign, DesignTableEqualsReference) {
+  const Result result = RunBatch({"--design"});
+  EXPECT_EQ(result.exitCode, 0);
+  std::istringstream got(result.out);
+  std::ifstream want(std::string(DAVREL3_GOLDEN_DIR) + "/design.csv");
+  const auto gotRows = ReadCsv(got);
+  const auto wantRows = ReadCsv(want);
+  ASSERT_EQ(gotRows.size(), wantRows.size());
+  ASSERT_EQ(gotRows.size(), 19u);
+  EXPECT_EQ(gotRows[0], wantRows[0]);
+  for (std::size_t r = 1; r < wantRows.size(); ++r) {
+    ASSERT_EQ(gotRows[r].size(), wantRows[r].size()) << "row " << r;
+    for (std::size_t c = 0; c < wantRows[r].size(); ++c) {
+      if (c < 5) {
+        EXPECT_EQ(gotRows[r][c], wantRows[r][c]) << "row " << r << " column " << c;
+      } else {
+        EXPECT_EQ(std::stod(gotRows[r][c]), std::stod(wantRows[r][c])) << "row " << r << " column " << c;
+      }
+    }
+  }
+}
+
+}  // namespace
