@@ -8,6 +8,10 @@
 
 #include "batch/record.h"
 #include "batch/session.h"
+#include "batch/sweep.h"
+
+#include <thread>
+#include <unistd.h>
 #include "model/int_text.h"
 
 using namespace davrel3;
@@ -79,6 +83,19 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"rotation"}));
   app.add_flag("--json", json, "Print the full record of every run as JSON");
   app.add_flag("--design", design, "Run the 18 conditions of the experimental design and print CSV");
+  std::vector<std::string> sweepTexts;
+  std::string shardText;
+  int threads = static_cast<int>(std::thread::hardware_concurrency());
+  app.add_option("--sweep", sweepTexts,
+                 "Sweep a parameter over FROM..TO by STEP (repeatable: the full factorial); prints CSV, "
+                 "one row per run and task")
+      ->type_name("FIELD=FROM:TO:STEP")
+      ->allow_extra_args(false)
+      ->take_all();
+  app.add_option("--threads", threads, "Runs in parallel for --sweep and --design (default: all cores)")
+      ->check(CLI::Range(1, 1024));
+  app.add_option("--shard", shardText, "Run only the K-th of N equal slices of a sweep or design")
+      ->type_name("K/N");
 
   try {
     app.parse(argc, argv);
@@ -108,15 +125,59 @@ int main(int argc, char** argv) {
     options.sets.emplace_back(*field, item.substr(eq + 1));
   }
 
-  if (design) {
-    const auto rows = RunDesign(options);
-    const int agents = rows.empty() ? 0 : static_cast<int>(rows.front().agentTimes.size());
-    std::cout << DesignCsvHeader(agents) << "\n";
-    bool allFinished = true;
-    for (const auto& row : rows) {
-      std::cout << DesignCsvRow(row) << "\n";
-      allFinished = allFinished && row.status == RunStatus::Finished;
+  SweepPlan plan;
+  plan.design = design;
+  long long points = 1;
+  for (const auto& text : sweepTexts) {
+    Sweep sweep;
+    if (auto error = ParseSweep(text, sweep)) {
+      std::cerr << "davrel3-batch: " << *error << "\n";
+      return 2;
     }
+    points *= sweep.Count();
+    if (points > 1000000000LL) {
+      std::cerr << "davrel3-batch: the sweep has more than 1000000000 points\n";
+      return 2;
+    }
+    plan.sweeps.push_back(sweep);
+  }
+  long long shardK = 1, shardN = 1;
+  if (!shardText.empty()) {
+    if (auto error = ParseShard(shardText, shardK, shardN)) {
+      std::cerr << "davrel3-batch: " << *error << "\n";
+      return 2;
+    }
+    if (plan.sweeps.empty() && !design) {
+      std::cerr << "davrel3-batch: --shard needs --sweep or --design\n";
+      return 2;
+    }
+  }
+  if (!plan.sweeps.empty() && (json || options.runs != 1)) {
+    std::cerr << "davrel3-batch: --sweep prints CSV, one START per run: it takes neither --json nor --runs\n";
+    return 2;
+  }
+
+  if (design || !plan.sweeps.empty()) {
+    const bool sweeping = !plan.sweeps.empty();
+    const int agents = SweepAgentColumns(options, plan);
+    long long first = 0, last = 0;
+    ShardRange(plan.Runs(), shardK, shardN, first, last);
+    // Slices concatenate into one table: only the first carries the header.
+    if (shardK == 1) std::cout << (sweeping ? SweepCsvHeader(plan, agents) : DesignCsvHeader(agents)) << "\n";
+    const bool showProgress = isatty(STDERR_FILENO) != 0;
+    bool allFinished = true;
+    RunSweep(
+        options, plan, first, last, threads,
+        [&](long long run, const std::vector<DesignRow>& rows) {
+          for (const auto& row : rows) {
+            std::cout << (sweeping ? SweepCsvRow(plan, run, row, agents) : DesignCsvRow(row, agents)) << "\n";
+            allFinished = allFinished && row.status == RunStatus::Finished;
+          }
+        },
+        [&](long long done, long long total) {
+          if (showProgress) std::cerr << "\rrun " << done << " of " << total << std::flush;
+        });
+    if (showProgress) std::cerr << "\n";
     return allFinished ? 0 : 1;
   }
 

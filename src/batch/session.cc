@@ -102,6 +102,42 @@ std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecor
   return runs;
 }
 
+namespace {
+
+// The rows of a run that has ended (or never began), one per task.
+std::vector<DesignRow> RowsOf(const Workbench& bench, const RunOutcome& outcome) {
+  const RunHistory& history = bench.State().History;
+  const ParameterPanel& panel = bench.Panel();
+  const int agents = bench.State().System.NrOfAgents;
+  int tasks = 0;
+  try {
+    tasks = outcome.status == RunStatus::Refused ? 0 : panel.Read(Field::NrOfTasks);
+  } catch (const ConversionError&) {
+    tasks = 0;
+  }
+  DesignRow base;
+  base.fit = panel.ItemIndex(Choice::FitNoFit);
+  base.newcomer = panel.ItemIndex(Choice::Newcomer);
+  base.skills = panel.ItemIndex(Choice::HiLo);
+  base.status = outcome.status;
+  std::vector<DesignRow> rows;
+  for (int k = 0; k < tasks; ++k) {
+    DesignRow row = base;
+    row.task = k + 1;
+    row.timesteps = k < static_cast<int>(outcome.timesteps.size()) ? outcome.timesteps[k] : 0;
+    for (int j = 0; j < agents; ++j) row.agentTimes.push_back(TaskWorkAt(history, k, j));
+    row.slow = SlowestPerformanceTime(history, agents, k);
+    row.sum = SumPerformanceTime(history, agents, k);
+    row.meanNoFit = MeanPerformanceTimeCorrectedNewcomerNoFit(history, agents, k);
+    row.meanFit = MeanPerformanceTimeCorrectedNewcomerFit(history, agents, k);
+    rows.push_back(std::move(row));
+  }
+  if (rows.empty()) rows.push_back(base);  // every run shows, also one that never began
+  return rows;
+}
+
+}  // namespace
+
 std::vector<DesignRow> RunCondition(const SessionOptions& options, int fit, int newcomer, int skills) {
   InMemoryPanel panel;
   Workbench bench(panel);
@@ -116,32 +152,25 @@ std::vector<DesignRow> RunCondition(const SessionOptions& options, int fit, int 
     outcome = bench.StartButtonClick();
   });
   if (refusal) outcome = RunOutcome{RunStatus::Refused, *refusal, {}};
+  return RowsOf(bench, outcome);
+}
 
-  const RunHistory& history = bench.State().History;
-  const int agents = bench.State().System.NrOfAgents;
-  int tasks = 0;
-  try {
-    tasks = panel.Read(Field::NrOfTasks);
-  } catch (const ConversionError&) {
-    tasks = 0;
-  }
-  std::vector<DesignRow> rows;
-  for (int k = 0; k < tasks; ++k) {
-    DesignRow row;
-    row.fit = fit;
-    row.newcomer = newcomer;
-    row.skills = skills;
-    row.task = k + 1;
-    row.status = outcome.status;
-    row.timesteps = k < static_cast<int>(outcome.timesteps.size()) ? outcome.timesteps[k] : 0;
-    for (int j = 0; j < agents; ++j) row.agentTimes.push_back(TaskWorkAt(history, k, j));
-    row.slow = SlowestPerformanceTime(history, agents, k);
-    row.sum = SumPerformanceTime(history, agents, k);
-    row.meanNoFit = MeanPerformanceTimeCorrectedNewcomerNoFit(history, agents, k);
-    row.meanFit = MeanPerformanceTimeCorrectedNewcomerFit(history, agents, k);
-    rows.push_back(std::move(row));
-  }
-  return rows;
+std::vector<DesignRow> RunSingle(const SessionOptions& options) {
+  InMemoryPanel panel;
+  Workbench bench(panel);
+  RunOutcome outcome;
+  auto refusal = TryCommit([&] {
+    PrepareSession(bench, options);
+    if (options.define) {
+      bench.DefineButtonClick();
+    } else if (!options.sets.empty()) {
+      bench.OKButtonClick();
+    }
+    if (options.levelsRotation) ApplyRotationLevels(bench);
+    outcome = bench.StartButtonClick();
+  });
+  if (refusal) outcome = RunOutcome{RunStatus::Refused, *refusal, {}};
+  return RowsOf(bench, outcome);
 }
 
 std::vector<DesignRow> RunDesign(const SessionOptions& options) {
@@ -163,15 +192,35 @@ std::string DesignCsvHeader(int agents) {
   return header + ",slow,sum,mean_nofit,mean_fit";
 }
 
-std::string DesignCsvRow(const DesignRow& row) {
+std::string DesignCsvRow(const DesignRow& row, int agents) {
   std::string line;
-  line += std::string(ChoiceItems(Choice::FitNoFit)[row.fit]) + ",";
-  line += std::string(ChoiceItems(Choice::Newcomer)[row.newcomer]) + ",";
-  line += std::string(ChoiceItems(Choice::HiLo)[row.skills]) + ",";
-  line += IntToStr(row.task) + "," + std::string(RunStatusName(row.status)) + "," + IntToStr(row.timesteps);
-  for (double value : row.agentTimes) line += "," + ShortestNumber(value);
-  line += "," + ShortestNumber(row.slow) + "," + ShortestNumber(row.sum) + "," + ShortestNumber(row.meanNoFit) +
-          "," + ShortestNumber(row.meanFit);
+  auto item = [](Choice choice, int index) {
+    return index >= 0 && index < ChoiceItemCount(choice) ? std::string(ChoiceItems(choice)[index]) : std::string();
+  };
+  line += item(Choice::FitNoFit, row.fit) + ",";
+  line += item(Choice::Newcomer, row.newcomer) + ",";
+  line += item(Choice::HiLo, row.skills) + ",";
+  if (agents < 0) agents = static_cast<int>(row.agentTimes.size());
+  if (row.task == 0) {
+    // A run without tasks has no numbers: empty cells keep the columns aligned.
+    line += ',';
+    line += RunStatusName(row.status);
+    line.append(static_cast<std::size_t>(agents) + 5, ',');
+    return line;
+  }
+  line += IntToStr(row.task);
+  line += ',';
+  line += RunStatusName(row.status);
+  line += ',';
+  line += IntToStr(row.timesteps);
+  for (int j = 0; j < agents; ++j) {
+    line += ",";
+    if (j < static_cast<int>(row.agentTimes.size())) line += ShortestNumber(row.agentTimes[j]);
+  }
+  for (double measure : {row.slow, row.sum, row.meanNoFit, row.meanFit}) {
+    line += ',';
+    line += ShortestNumber(measure);
+  }
   return line;
 }
 

@@ -44,7 +44,7 @@ std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecor
 
 struct DesignRow {
   int fit = 0, newcomer = 0, skills = 0;
-  int task = 0;  // from 1
+  int task = 0;  // from 1; 0 for the one row of a run without tasks (refused, or no task)
   RunStatus status = RunStatus::Finished;
   long long timesteps = 0;
   std::vector<double> agentTimes;
@@ -54,10 +54,15 @@ struct DesignRow {
 // One condition of the design: a fresh workbench, steps 1 to 4, the three
 // items selected, Define, the rotation levels if asked, START. One row per task.
 std::vector<DesignRow> RunCondition(const SessionOptions& options, int fit, int newcomer, int skills);
+// A session with a single START: steps 1 to 4, the commit (Define, or OK when
+// texts were typed), the rotation levels if asked, START. One row per task,
+// with the radio items as they stand at START.
+std::vector<DesignRow> RunSingle(const SessionOptions& options);
 // All 18 conditions in item order.
 std::vector<DesignRow> RunDesign(const SessionOptions& options);
 
 std::string DesignCsvHeader(int agents);
-std::string DesignCsvRow(const DesignRow& row);
+// `agents` pads the agent columns of a row from a smaller group with empty cells.
+std::string DesignCsvRow(const DesignRow& row, int agents = -1);
 
 }  // namespace davrel3
