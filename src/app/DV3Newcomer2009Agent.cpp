@@ -1,0 +1,145 @@
+#include "DV3Newcomer2009Agent.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "model/int_text.h"
+#include "model/measures.h"
+#include "presets/workbench.h"
+#include "up_down.h"
+
+namespace {
+
+constexpr const char* kHeadings[] = {"skill", "choice", "mot.", "exp.", "loser", "I", "You", "Present"};
+
+}  // namespace
+
+TFrame1::TFrame1(QWidget* parent) : QFrame(parent) {
+  setFixedSize(155, 193);
+
+  Label22 = new QLabel("agent", this);
+  Label22->setObjectName("Label22");
+  AgentEdit = new QLineEdit("1", this);
+  AgentEdit->setObjectName("AgentEdit");
+  AgentEdit->setFixedWidth(25);
+  AgentEditUpDown = new UpDown(AgentEdit, 1, 5, 1, this);
+  AgentEditUpDown->setObjectName("AgentEditUpDown");
+
+  model_ = new TextGridModel(TextGridModel::Headings::AsCells, this);
+  model_->SetGrid(&cells_);
+  model_->SetEditable(true);
+  AgentGrid = new StringGridView(model_, kColumnWidth, kRowHeight, this);
+  AgentGrid->setObjectName("AgentGrid");
+  AgentGrid->setFixedSize(152, 153);
+  AgentGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  AgentGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // The grid is a display: disabled, yet its texts read as plainly as when
+  // enabled.
+  QPalette palette = AgentGrid->palette();
+  for (QPalette::ColorRole role : {QPalette::Base, QPalette::Text, QPalette::Button, QPalette::WindowText}) {
+    palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+  }
+  AgentGrid->setPalette(palette);
+  AgentGrid->setEnabled(false);
+
+  auto* top = new QHBoxLayout;
+  top->setContentsMargins(0, 0, 0, 0);
+  top->setSpacing(0);
+  top->addStretch(1);
+  top->addWidget(Label22);
+  top->addSpacing(6);
+  top->addWidget(AgentEdit);
+  top->addWidget(AgentEditUpDown);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(3, 8, 0, 0);
+  layout->setSpacing(5);
+  layout->addLayout(top);
+  layout->addWidget(AgentGrid);
+  layout->addStretch(1);
+}
+
+void TFrame1::Attach(davrel3::Workbench* bench, std::function<void(const QString&)> showMessage,
+                     std::function<void()> setSystem) {
+  bench_ = bench;
+  showMessage_ = std::move(showMessage);
+  setSystem_ = std::move(setSystem);
+}
+
+QString TFrame1::Cell(int column, int row) const { return QString::fromStdString(cells_.Cell(column, row)); }
+
+void TFrame1::WriteCell(int column, int row, const QString& text) {
+  cells_.SetCell(column, row, text.toStdString());
+  model_->CellWritten(column, row);
+}
+
+void TFrame1::MakeGrid(int n) {
+  if (bench_) AgentEditUpDown->SetMax(bench_->State().System.NrOfAgents);
+  for (int r = 1; r <= n; ++r) cells_.SetCell(0, r, davrel3::IntToStr(r));
+  cells_.SetRowCount(n + 1);
+  for (int c = 0; c < 8; ++c) cells_.SetCell(c, 0, kHeadings[c]);
+  model_->Rebuilt();
+}
+
+QString TFrame1::ChoiceText(bool chosen) { return chosen ? QStringLiteral("I ") : QStringLiteral("You"); }
+
+QString TFrame1::YesNoText(bool flag) { return flag ? QStringLiteral("Yes") : QStringLiteral("No"); }
+
+void TFrame1::ShowAgent(int k) {
+  if (!bench_) return;
+  const davrel3::TSystem& system = bench_->State().System;
+  if (k < 1 || k > system.NrOfAgents || k > static_cast<int>(system.Agents.size())) return;
+  AgentEditUpDown->SetPosition(k);
+  AgentEdit->setText(QString::number(k));
+  const davrel3::TAgent& agent = system.Agents[k - 1];
+  for (int i = 0; i < agent.NrOfSkills && i < static_cast<int>(agent.Skills.size()); ++i) {
+    ShowSkillRow(i + 1, agent.Skills[i], agent.Present);
+  }
+}
+
+void TFrame1::ShowSkillRow(int row, const davrel3::TSkill& skill, bool present) {
+  auto hundredths = [](double value) { return QString::fromStdString(davrel3::FormatHundredths(value)); };
+  WriteCell(1, row, ChoiceText(skill.Chosen));
+  WriteCell(2, row, hundredths(skill.Motivation));
+  WriteCell(3, row, hundredths(skill.Expertise));
+  WriteCell(4, row, YesNoText(skill.Loser));
+  WriteCell(5, row, hundredths(skill.IValue));
+  WriteCell(6, row, hundredths(skill.YouValue));
+  WriteCell(7, row, YesNoText(present));
+}
+
+void TFrame1::AgentEditUpDownClick() {
+  AgentNr = davrel3::StrToInt(AgentEdit->text().toStdString());
+  ShowAgent(AgentNr);
+}
+
+void TFrame1::AgentGridClick() {
+  StoreGridValues(AgentNr);
+  if (setSystem_) setSystem_();
+}
+
+void TFrame1::StoreGridValues(int k) {
+  if (!bench_) return;
+  auto& agents = bench_->State().System.Agents;
+  if (k < 1 || k > static_cast<int>(agents.size())) return;
+  davrel3::TAgent& agent = agents[k - 1];
+  for (int r = 1; r <= agent.NrOfSkills && r <= static_cast<int>(agent.Skills.size()); ++r) {
+    davrel3::TSkill& skill = agent.Skills[r - 1];
+    // The cells are read as values on the model's own scale and checked
+    // against the skill's maxima, as typed.
+    const int motivation = davrel3::StrToInt(cells_.Cell(2, r));
+    if (motivation > skill.MotMax) {
+      if (showMessage_) showMessage_("Maximum is 100");
+      continue;
+    }
+    const int expertise = davrel3::StrToInt(cells_.Cell(3, r));
+    if (expertise > skill.ExpMax) {
+      if (showMessage_) showMessage_("Maximum is 100");
+      continue;
+    }
+    skill.Motivation = motivation;
+    skill.Expertise = expertise;
+  }
+}
