@@ -1,0 +1,150 @@
+// Drives, choices, competition and the hand-out of units within a timestep.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace davrel3 {
+namespace {
+
+using testing::Bench;
+
+TEST(Allocation, ComputeTendencyCoversItsFourCases) {
+  TSkill s;
+  s.ExpMax = 25;
+  s.ExpThresh = 10;
+  s.MotMax = 25;
+  s.MotThresh = 10;
+  s.ExpWeight = 0.5;
+  auto tendency = [&](double e, double m) {
+    s.Expertise = e;
+    s.Motivation = m;
+    ComputeTendency(s);
+  };
+  tendency(16, 16);  // above both thresholds: 0.5 x 6/15 + 0.5 x 6/15
+  EXPECT_DOUBLE_EQ(s.IValue, 0.4);
+  EXPECT_EQ(s.YouValue, 0);
+  EXPECT_TRUE(s.Chosen);
+  tendency(16, 8);  // motivation below: You = 0.5 x 2/10
+  EXPECT_DOUBLE_EQ(s.IValue, 0.2);
+  EXPECT_DOUBLE_EQ(s.YouValue, 0.1);
+  EXPECT_TRUE(s.Chosen);
+  tendency(16, 4);  // You = 0.5 x 6/10 outweighs I
+  EXPECT_DOUBLE_EQ(s.IValue, 0.2);
+  EXPECT_DOUBLE_EQ(s.YouValue, 0.3);
+  EXPECT_FALSE(s.Chosen);
+  tendency(10, 16);  // at the expertise threshold
+  EXPECT_EQ(s.IValue, 0);
+  EXPECT_EQ(s.YouValue, 1.0);
+  EXPECT_FALSE(s.Chosen);
+}
+
+TEST(Allocation, TextsOfAllocatedAndPerformedUnits) {
+  EXPECT_EQ(AllocationText(11, 2), "12 / 3");
+  EXPECT_EQ(PerformanceText(11, 2), "12/3");
+  EXPECT_EQ(PerformanceText(10000, 0), "10001/1");
+}
+
+TEST(Allocation, StartUpTimestepZeroGivesEachIncumbentItsOwnColumn) {
+  Bench b;
+  b.System().Agents[kNewcomerIndex].Present = false;  // as START does
+  b.System().Agents[kNewcomerIndex].Available = false;
+  RunContext ctx = b.Context();
+  StartTask(ctx, 0);
+  AllocateTimestep(ctx, 0);
+  // Agent i's level on skill j is 15 + ((i + j + 4) mod 5); 19 falls on skill
+  // (5 - i) mod 5 and gives I = 0.5 x 9/15 + 0.5 x 9/15.
+  for (int i = 0; i < 5; ++i) {
+    const int own = (5 - i) % 5;
+    SCOPED_TRACE(i);
+    EXPECT_FALSE(b.System().Agents[i].Available);
+    EXPECT_DOUBLE_EQ(b.Skill(i, own).IValue, 0.6);
+    EXPECT_FALSE(b.State().Task.Units[0][own].Open);
+    EXPECT_TRUE(b.State().Task.Units[1][own].Open);
+    for (int j = 0; j < 5; ++j) {
+      EXPECT_EQ(b.Skill(i, j).Chosen, j == own);
+      EXPECT_FALSE(b.Skill(i, j).Loser);
+    }
+  }
+  EXPECT_EQ(b.State().Task.AllocatedCount, 5);
+}
+
+// Two agents, two skills, one cycle: skill 0's column has a single open unit.
+struct DuelBench : Bench {
+  DuelBench(double agent0, double agent1) {
+    CommitConstant(2, 2, 1, 2);
+    SetLevels([=](int i, int j) {
+      const double level = j == 1 ? 16.0 : (i == 0 ? agent0 : agent1);
+      return std::pair{level, level};
+    });
+    RunContext ctx = Context();
+    StartTask(ctx, 0);
+    AllocateTimestep(ctx, 0);
+  }
+};
+
+TEST(Allocation, WeakerCompetitorLosesAndChoosesAgain) {
+  DuelBench b(17, 18);  // differences 7/15 and 8/15 on skill 0, 6/15 on skill 1
+  EXPECT_TRUE(b.Skill(0, 0).Loser);
+  EXPECT_FALSE(b.Skill(1, 0).Loser);
+  EXPECT_TRUE(b.Skill(0, 1).Chosen);
+  EXPECT_TRUE(b.Skill(1, 0).Chosen);
+  EXPECT_FALSE(b.State().Task.Units[0][0].Open);
+  EXPECT_FALSE(b.State().Task.Units[0][1].Open);
+  EXPECT_EQ(b.State().Task.AllocatedCount, 2);
+}
+
+TEST(Allocation, EqualDifferencesMakeTheLowerIndexTheLoser) {
+  DuelBench b(17, 17);
+  EXPECT_TRUE(b.Skill(0, 0).Loser);
+  EXPECT_FALSE(b.Skill(1, 0).Loser);
+  EXPECT_TRUE(b.Skill(1, 0).Chosen);
+  EXPECT_TRUE(b.Skill(0, 1).Chosen);
+}
+
+TEST(Allocation, OpenUnitCountIsCappedAtTheNumberOfAgents) {
+  Bench b;  // six agents, 200 open units per column
+  RunContext ctx = b.Context();
+  StartTask(ctx, 0);
+  EXPECT_EQ(OpenUnitCount(b.State(), 0), 6);
+  for (int c = 3; c < 200; ++c) b.State().Task.Units[c][0].Open = false;
+  EXPECT_EQ(OpenUnitCount(b.State(), 0), 3);
+  EXPECT_EQ(FirstOpenCycle(b.State().Task, 0), 0);
+  b.State().Task.Units[0][0].Open = false;
+  EXPECT_EQ(FirstOpenCycle(b.State().Task, 0), 1);
+}
+
+TEST(Allocation, PassThatChangesNothingEndsTheTimestep) {
+  Bench b;
+  b.CommitConstant(3, 3, 10, 3);
+  // Agent 0 may take skill 0 only; the others sit at the threshold everywhere.
+  b.SetLevels([](int i, int j) { return std::pair{i == 0 && j == 0 ? 19.0 : 10.0, 19.0}; });
+  RunContext ctx = b.Context();
+  StartTask(ctx, 0);
+  AllocateTimestep(ctx, 0);  // must return
+  EXPECT_EQ(b.State().Task.AllocatedCount, 1);
+  EXPECT_FALSE(b.System().Agents[0].Available);
+  EXPECT_TRUE(b.System().Agents[1].Available);
+  EXPECT_TRUE(b.System().Agents[2].Available);
+
+  b.SetAllLevels(10, 19);  // nobody can choose anything
+  StartTask(ctx, 0);
+  for (auto& agent : b.System().Agents) agent.Available = true;
+  AllocateTimestep(ctx, 1);
+  EXPECT_EQ(b.State().Task.AllocatedCount, 0);
+}
+
+TEST(Allocation, NoChoiceAtADifferenceOfMinusOne) {
+  Bench b;
+  b.CommitConstant(1, 1, 5, 1);
+  // ExpWeight 0 and motivation 0: I = 0, You = 1, the difference is -1.0.
+  b.Skill(0, 0).ExpWeight = 0;
+  b.SetAllLevels(19, 0);
+  RunContext ctx = b.Context();
+  StartTask(ctx, 0);
+  ComputeTendencies(b.System());
+  EXPECT_EQ(b.Skill(0, 0).IValue - b.Skill(0, 0).YouValue, -1.0);
+  EXPECT_EQ(PreferredSkill(b.State(), b.System().Agents[0]), -1);
+}
+
+}  // namespace
+}  // namespace davrel3
