@@ -36,9 +36,11 @@ bool EnsureHistoryRow(RunHistory& history, std::int64_t row, int agents) {
   if (HistoryBytes(row + 1, agents) > kHistoryByteLimit) return false;
   const std::size_t rows = static_cast<std::size_t>(row) + 1;
   const std::size_t n = static_cast<std::size_t>(agents);
-  ResizeRows(history.ExpertiseHistory, rows, n);
-  ResizeRows(history.MotivationHistory, rows, n);
-  ResizeRows(history.FlagHistory, rows, n);
+  // Only the new rows need sizing; revisiting the kept ones at every row made
+  // a long run quadratic in its length.
+  history.ExpertiseHistory.resize(rows, std::vector<SkillSlots>(n, SkillSlots{}));
+  history.MotivationHistory.resize(rows, std::vector<SkillSlots>(n, SkillSlots{}));
+  history.FlagHistory.resize(rows, std::vector<SkillFlags>(n, SkillFlags{}));
   history.CoordinationHistory.resize(rows, 0);
   history.StepWorkHistory.resize(rows, std::vector<double>(n + 1, 0.0));
   if (row > history.HistoryLength) history.HistoryLength = static_cast<int>(row);
