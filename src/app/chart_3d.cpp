@@ -1,0 +1,182 @@
+#include "chart_3d.h"
+
+#include <QGuiApplication>
+#include <QOpenGLContext>
+#include <QWindow>
+#include <QWidget>
+#include <QtCharts/QLineSeries>
+#include <QtDataVisualization/Q3DScatter>
+#include <QtDataVisualization/Q3DTheme>
+#include <QtDataVisualization/QScatter3DSeries>
+#include <QtDataVisualization/QScatterDataProxy>
+#include <QtDataVisualization/QValue3DAxis>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Platforms that never put a window on a screen. Their OpenGL, where they
+// have one, does not carry a 3-D graph: Qt Data Visualization crashes while
+// setting up its renderer there.
+bool WindowlessPlatform() {
+  const QString platform = QGuiApplication::platformName();
+  return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+bool ProbeOpenGL() {
+  if (WindowlessPlatform()) return false;
+  QOpenGLContext context;
+  if (!context.create()) return false;
+  // The graph renders into a window of its own: that must take a context.
+  QWindow window;
+  window.setSurfaceType(QSurface::OpenGLSurface);
+  window.setFormat(context.format());
+  window.resize(16, 16);
+  window.create();
+  if (!window.handle() || !context.makeCurrent(&window)) return false;
+  context.doneCurrent();
+  return true;
+}
+
+// A mesh that recalls the series' 2-D marker, so that series of one colour
+// can still be told apart in depth.
+QAbstract3DSeries::Mesh MeshFor(MarkerShape shape) {
+  switch (shape) {
+    case MarkerShape::Rectangle:
+      return QAbstract3DSeries::MeshCube;
+    case MarkerShape::DownTriangle:
+    case MarkerShape::UpTriangle:
+      return QAbstract3DSeries::MeshPyramid;
+    case MarkerShape::Diamond:
+      return QAbstract3DSeries::MeshBevelCube;
+    case MarkerShape::Cross:
+    case MarkerShape::DiagonalCross:
+    case MarkerShape::Star:
+      return QAbstract3DSeries::MeshMinimal;
+    case MarkerShape::Circle:
+    case MarkerShape::SmallDot:
+      break;
+  }
+  return QAbstract3DSeries::MeshSphere;
+}
+
+// A round step for about six ticks over `span`.
+double NiceStep(double span) {
+  if (span <= 0) return 1;
+  const double raw = span / 6;
+  const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double factor : {1.0, 2.0, 5.0}) {
+    if (raw <= factor * magnitude) return factor * magnitude;
+  }
+  return 10 * magnitude;
+}
+
+}  // namespace
+
+bool OpenGLAvailable() {
+  static const bool available = ProbeOpenGL();
+  return available;
+}
+
+ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fixedRange,
+                         const QList<SeriesStyle>& styles, bool walls, QObject* parent)
+    : QObject(parent), fixedRange_(fixedRange) {
+  graph_ = new Q3DScatter();
+  graph_->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
+  graph_->setOrthoProjection(false);
+  graph_->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRightHigh);
+  graph_->setAspectRatio(2.0);
+  graph_->setHorizontalAspectRatio(1.5);
+
+  Q3DTheme* theme = graph_->activeTheme();
+  theme->setType(Q3DTheme::ThemeQt);
+  theme->setBackgroundColor(Qt::white);
+  theme->setWindowColor(Qt::white);
+  theme->setLabelBackgroundEnabled(false);
+  theme->setLabelTextColor(Qt::black);
+  theme->setGridLineColor(QColor(190, 190, 190));
+  theme->setBackgroundEnabled(walls);
+  theme->setColorStyle(Q3DTheme::ColorStyleUniform);
+  QFont font = theme->font();
+  font.setPointSize(28);
+  theme->setFont(font);
+
+  auto* rows = new QValue3DAxis;
+  rows->setTitle(QStringLiteral("Rounds"));
+  rows->setTitleVisible(true);
+  rows->setLabelFormat(QStringLiteral("%d"));
+  auto* values = new QValue3DAxis;
+  values->setTitle(valueTitle);
+  values->setTitleVisible(true);
+  values->setLabelFormat(QStringLiteral("%.0f"));
+  auto* depth = new QValue3DAxis;
+  depth->setTitle(QStringLiteral("Parameter"));
+  depth->setTitleVisible(true);
+  depth->setLabelFormat(QStringLiteral("%d"));
+  depth->setRange(0, std::max<int>(1, styles.size() - 1));
+  depth->setSegmentCount(std::clamp<int>(static_cast<int>(styles.size()) / 5, 1, 8));
+  graph_->setAxisX(rows);
+  graph_->setAxisY(values);
+  graph_->setAxisZ(depth);
+  if (fixedRange_) values->setRange(fixedRange_->minimum, fixedRange_->maximum);
+
+  for (const SeriesStyle& style : styles) {
+    auto* series = new QScatter3DSeries;
+    series->setName(style.title);
+    series->setMesh(MeshFor(style.marker));
+    series->setItemSize(0.05f);
+    series->setItemLabelFormat(QStringLiteral("@seriesName: round @xLabel, @yLabel"));
+    series->setVisible(style.shown);
+    graph_->addSeries(series);
+    series_.append(series);
+  }
+
+  container_ = QWidget::createWindowContainer(graph_);
+  container_->setMinimumSize(200, 150);
+  container_->setFocusPolicy(Qt::StrongFocus);
+}
+
+// The container owns the graph window; the container itself belongs to the
+// layout it was placed in, or to no one yet.
+ThreeDChart::~ThreeDChart() {
+  if (container_ && !container_->parent()) delete container_;
+}
+
+void ThreeDChart::Fill(const QList<QLineSeries*>& lines) {
+  const int count = static_cast<int>(std::min(lines.size(), series_.size()));
+  for (int i = 0; i < count; ++i) {
+    const QLineSeries* line = lines[i];
+    QScatter3DSeries* scatter = series_[i];
+    const QList<QPointF> points = line->points();
+    auto* items = new QScatterDataArray;
+    items->reserve(points.size());
+    for (const QPointF& p : points) items->append(QScatterDataItem(QVector3D(p.x(), p.y(), i)));
+    scatter->dataProxy()->resetArray(items);
+    scatter->setBaseColor(line->color());
+    scatter->setName(line->name());
+    scatter->setVisible(line->isVisible());
+  }
+  FitRanges(lines);
+}
+
+void ThreeDChart::FitRanges(const QList<QLineSeries*>& lines) {
+  double maxRow = 1;
+  double low = 0;
+  double high = 0;
+  for (const QLineSeries* line : lines) {
+    if (!line->isVisible()) continue;
+    for (const QPointF& p : line->points()) {
+      maxRow = std::max(maxRow, p.x());
+      low = std::min(low, p.y());
+      high = std::max(high, p.y());
+    }
+  }
+  // The rounds axis starts at 1, as in the 2-D chart.
+  const double rowStep = NiceStep(maxRow - 1);
+  graph_->axisX()->setRange(1, std::max(2.0, std::ceil(maxRow / rowStep) * rowStep));
+  if (!fixedRange_) {
+    const double step = NiceStep(high - low);
+    const double top = high > low ? std::ceil(high / step) * step : low + 1;
+    graph_->axisY()->setRange(std::floor(low / step) * step, top);
+  }
+}

@@ -1,0 +1,61 @@
+// The 3-D view of one of the chart window's charts.
+//
+// Qt Data Visualization has no 3-D line series, so each 2-D line series
+// becomes one scatter series of its colour: its points at X = history row,
+// Y = value, and depth = the series' position in the legend, so the series
+// stand one behind another along the depth axis "Parameter". Hidden series
+// stay hidden. The view only mirrors the 2-D chart: Fill() copies what the
+// line series hold, so switching back to 2-D loses nothing.
+//
+// A 3-D graph needs OpenGL. Create a ThreeDChart only after OpenGLAvailable()
+// has said yes: without a usable context the graph cannot be drawn at all.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <optional>
+
+#include "chart_series_styles.h"
+
+class QLineSeries;
+class QWidget;
+class Q3DScatter;
+class QScatter3DSeries;
+
+// Whether an OpenGL context can be created and made current here. Decided
+// once per process; the answer does not change while the program runs.
+bool OpenGLAvailable();
+
+struct ValueRange {
+  double minimum = 0;
+  double maximum = 0;
+};
+
+class ThreeDChart : public QObject {
+  Q_OBJECT
+
+ public:
+  // `valueTitle` titles the value axis; `fixedRange` fixes it (otherwise it
+  // follows the data); `walls` shows the graph's back and side walls.
+  ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fixedRange, const QList<SeriesStyle>& styles,
+              bool walls, QObject* parent = nullptr);
+  ~ThreeDChart() override;
+
+  // The widget that holds the graph, to be placed in a layout.
+  QWidget* Widget() const { return container_; }
+  Q3DScatter* Graph() const { return graph_; }
+  QList<QScatter3DSeries*> Series() const { return series_; }
+
+  // Copies points, colour, title and visibility of each line series (in the
+  // order of the styles given at construction) into its scatter series.
+  void Fill(const QList<QLineSeries*>& lines);
+
+ private:
+  void FitRanges(const QList<QLineSeries*>& lines);
+
+  Q3DScatter* graph_ = nullptr;
+  QWidget* container_ = nullptr;
+  QList<QScatter3DSeries*> series_;
+  std::optional<ValueRange> fixedRange_;
+};
