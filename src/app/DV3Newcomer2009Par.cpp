@@ -188,7 +188,13 @@ TParForm::TParForm(QWidget* parent) : QWidget(parent) {
   FormCreate();
 }
 
-TParForm::~TParForm() { bench_.SetObserver(nullptr); }
+TParForm::~TParForm() {
+  // The workbench goes before the child widgets do: nothing may show its
+  // grids or records once it is gone.
+  bench_.SetObserver(nullptr);
+  TaskFrame->SetGrid(nullptr);
+  for (TFrame1* frame : Frames) frame->Attach(nullptr, nullptr, nullptr);
+}
 
 QWidget* TParForm::BuildAgentTab() {
   auto* sheet = new QWidget;

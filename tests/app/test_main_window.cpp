@@ -1,0 +1,650 @@
+// What a user does with the main window: start-up, the up-downs, typing and
+// committing, OK's refusals, Cancel, Define, START and stepping through a
+// run. The message boxes are answered by a replacement message function that
+// records their texts; one test answers real modal boxes.
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+#include "DV3Newcomer2009Agent.h"
+#include "DV3Newcomer2009Par.h"
+#include "DV3Newcomer2009Task.h"
+#include "model/measures.h"
+#include "radio_group.h"
+#include "up_down.h"
+
+using davrel3::Field;
+
+namespace {
+
+void ClickArrow(UpDown* upDown, UpDown::Direction direction) {
+  auto* button = upDown->findChild<QToolButton*>(direction == UpDown::Direction::Up ? "up" : "down");
+  QVERIFY(button);
+  QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void Retype(QLineEdit* edit, const QString& text) {
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClicks(edit, text);
+}
+
+// The texts of one agent frame's grid, row by row.
+QStringList FrameTexts(const TFrame1* frame) {
+  QStringList texts;
+  for (int row = 0; row < frame->RowCount(); ++row) {
+    for (int column = 0; column < TFrame1::kColumns; ++column) texts << frame->Cell(column, row);
+  }
+  return texts;
+}
+
+// What ShowAgent would write for every skill row of agent k right now.
+QStringList ExpectedRows(const davrel3::TSystem& system, int k) {
+  QStringList texts;
+  const davrel3::TAgent& agent = system.Agents[k - 1];
+  auto hundredths = [](double v) { return QString::fromStdString(davrel3::FormatHundredths(v)); };
+  for (const davrel3::TSkill& skill : agent.Skills) {
+    texts << (skill.Chosen ? "I " : "You") << hundredths(skill.Motivation) << hundredths(skill.Expertise)
+          << (skill.Loser ? "Yes" : "No") << hundredths(skill.IValue) << hundredths(skill.YouValue)
+          << (agent.Present ? "Yes" : "No");
+  }
+  return texts;
+}
+
+QStringList ShownRows(const TFrame1* frame, int skills) {
+  QStringList texts;
+  for (int row = 1; row <= skills; ++row) {
+    for (int column = 1; column <= 7; ++column) texts << frame->Cell(column, row);
+  }
+  return texts;
+}
+
+// The largest timestep number among the performed cells of the task grid,
+// and how many cells are performed.
+struct GridProgress {
+  int lastTimestep = 0;
+  int performed = 0;
+  int open = 0;
+};
+
+GridProgress Progress(const davrel3::TextGrid& grid) {
+  static const QRegularExpression performed("^(\\d+)/(\\d+)$");
+  GridProgress progress;
+  for (int column = 1; column < grid.ColumnCount(); ++column) {
+    for (int row = 1; row < grid.RowCount(); ++row) {
+      const QString text = QString::fromStdString(grid.Cell(column, row));
+      const auto match = performed.match(text);
+      if (match.hasMatch()) {
+        ++progress.performed;
+        progress.lastTimestep = std::max(progress.lastTimestep, match.captured(1).toInt());
+      } else if (text == "N") {
+        ++progress.open;
+      }
+    }
+  }
+  return progress;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TParForm> form;
+  QStringList messages;
+
+ private slots:
+  void init() {
+    messages.clear();
+    form = std::make_unique<TParForm>();
+    form->SetMessageFunction([this](const QString& text) { messages << text; });
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+  }
+  void cleanup() { form.reset(); }
+
+  void startUpState() {
+    QCOMPARE(form->windowTitle(), QString("Davrel3"));
+    QCOMPARE(form->size(), QSize(1094, 348));
+    QCOMPARE(form->PageControl1->count(), 5);
+    const QStringList tabs = {"Agent", "Task", "Parameters", "Newcomers", "About"};
+    for (int i = 0; i < tabs.size(); ++i) QCOMPARE(form->PageControl1->tabText(i), tabs[i]);
+    QCOMPARE(form->PageControl1->currentWidget(), form->ProcesTabSheet);
+    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->DefaultButton->isHidden());
+    QVERIFY(!form->DefaultButton->isEnabled());
+
+    // The start-up configuration, as the edits show it.
+    const QList<std::pair<QLineEdit*, QString>> texts = {
+        {form->NrofAgEdit, "6"},     {form->NrofSkillsEdit, "5"},  {form->InhParEdit, "1"},
+        {form->ExcParEdit, "1"},     {form->ExpRateEdit, "50"},    {form->MotRateEdit, "50"},
+        {form->LearnIntEdit, "1"},   {form->ExpMaxEdit, "25"},     {form->ExpThreshEdit, "10"},
+        {form->LearnSpeedEdit, "100"}, {form->ForgetSpeedEdit, "3"}, {form->MotMaxEdit, "25"},
+        {form->MotThreshEdit, "10"}, {form->BoreEdit, "100"},      {form->RestEdit, "100"},
+        {form->FairEdit, "0"},       {form->NrOfTasksEdit, "1"},   {form->CycleEdit, "200"},
+        {form->ActionEdit, "5"},     {form->VarEdit, "0"},         {form->DurEdit, "10"},
+        {form->EntTurnAgent, "100"},
+    };
+    for (const auto& [edit, text] : texts) {
+      QCOMPARE(edit->text(), text);
+      // The workbench reads these very widgets.
+      const auto field = davrel3::FieldFromName(edit->objectName().chopped(4).toStdString());
+      if (field) QCOMPARE(QString::fromStdString(form->Panel().Text(*field)), text);
+    }
+    // The preset writes LearnInt's text only: its up-down keeps the layout's 0.
+    QCOMPARE(form->LearnIntUpDown->Position(), 0);
+    QCOMPARE(form->ExpRateUpDown->Position(), 50);
+    QVERIFY(!form->TurnoverPanel->isHidden());
+    QVERIFY(!form->EntTurnAgent->isEnabled());
+    QCOMPARE(form->FitNoFitRadioGroup->ItemIndex(), 0);
+    QCOMPARE(form->NewcomerRadioGroup->ItemIndex(), 1);
+    QCOMPARE(form->HiLoRadioGroup->ItemIndex(), 0);
+
+    // Six agents: every frame is shown, frame k shows agent k, the legend is
+    // in view.
+    for (int k = 0; k < 6; ++k) {
+      TFrame1* frame = form->Frames[k];
+      QCOMPARE(frame->objectName(), QString("Frame1%1").arg(k + 1));
+      QVERIFY(!frame->isHidden());
+      QCOMPARE(frame->AgentEdit->text(), QString::number(k + 1));
+      QCOMPARE(frame->AgentEditUpDown->Max(), 6);
+      QCOMPARE(frame->RowCount(), 6);
+      QCOMPARE(frame->Cell(0, 0), QString("skill"));
+      QCOMPARE(frame->Cell(5, 0), QString("I"));
+      QCOMPARE(frame->Cell(7, 0), QString("Present"));
+      QCOMPARE(frame->Cell(0, 5), QString("5"));
+      QCOMPARE(ShownRows(frame, 5), ExpectedRows(form->Bench().State().System, k + 1));
+      QVERIFY(!frame->AgentGrid->isEnabled());
+    }
+    QCOMPARE(form->AgentPanelHeight(), 385);
+    QVERIFY(!form->AgentLegend->isHidden());
+
+    // The task grid: 200 cycles by 5 actions, headed 1..200 and 1..5, all "N".
+    StringGridView* grid = form->TaskFrame->TaskGrid1;
+    QCOMPARE(form->TaskFrame->objectName(), QString("TTaskFrame"));
+    QCOMPARE(grid->model()->columnCount(), 200);
+    QCOMPARE(grid->model()->rowCount(), 5);
+    QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QString("1"));
+    QCOMPARE(grid->model()->headerData(199, Qt::Horizontal).toString(), QString("200"));
+    for (int r = 0; r < 5; ++r) QCOMPARE(grid->model()->headerData(r, Qt::Vertical).toString(), QString::number(r + 1));
+    const GridProgress progress = Progress(form->Bench().State().TaskGrid);
+    QCOMPARE(progress.open, 1000);
+    QCOMPARE(grid->model()->index(4, 199).data().toString(), QString("N"));
+    QCOMPARE(grid->horizontalHeader()->defaultSectionSize(), 30);
+    QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 20);
+    QCOMPARE(form->Frames[0]->AgentGrid->horizontalHeader()->defaultSectionSize(), 36);
+    QCOMPARE(form->Frames[0]->AgentGrid->verticalHeader()->defaultSectionSize(), 24);
+
+    // The indicators: only "Indicate new timestep" can be ticked; the hidden
+    // ones exist and read as unticked.
+    QVERIFY(!form->TaskCheckBox->isEnabled());
+    QVERIFY(form->CycleCheckBox->isEnabled());
+    QVERIFY(!form->CycleCheckBox->isChecked());
+    QVERIFY(!form->Edit2->isEnabled());
+    QVERIFY(!form->Edit3->isEnabled());
+    QVERIFY(form->Edit2->text().isEmpty());
+    for (QCheckBox* box : {form->ProcesBox, form->AllCheckBox, form->PerfCheckBox, form->InflCheckBox,
+                           form->AgVariationCheckBox}) {
+      QVERIFY(box->isHidden());
+      QVERIFY(!box->isChecked());
+    }
+    QVERIFY(form->Edit1->isHidden());
+    QVERIFY(form->CountEdit->isHidden());
+
+    QCOMPARE(form->AboutLabels[3]->text(),
+             QString("Davrel3 - a simulation of task allocation in self-organising work groups"));
+    QVERIFY(messages.isEmpty());
+  }
+
+  void upDownsStopAtTheirEnds_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("min");
+    QTest::addColumn<int>("max");
+    for (const char* name : {"NrofAgUpDown", "NrofSkillsUpDown"}) QTest::newRow(name) << QString(name) << 1 << 100;
+    for (const char* name : {"InhParUpDown", "ExcParUpDown"}) QTest::newRow(name) << QString(name) << 1 << 10;
+    QTest::newRow("LearnIntUpDown") << QString("LearnIntUpDown") << 0 << 10;
+    for (const char* name : {"ExpRateUpDown", "ExpMaxUpDown", "ExpThreshUpDown", "LearnSpeedUpDown",
+                             "ForgetSpeedUpDown", "MotMaxUpDown", "MotThreshUpDown", "BoreUpDown", "RestUpDown"}) {
+      QTest::newRow(name) << QString(name) << 0 << 100;
+    }
+  }
+
+  void upDownsStopAtTheirEnds() {
+    QFETCH(QString, name);
+    QFETCH(int, min);
+    QFETCH(int, max);
+    auto* upDown = form->findChild<UpDown*>(name);
+    QVERIFY(upDown);
+    QCOMPARE(upDown->Min(), min);
+    QCOMPARE(upDown->Max(), max);
+    QLineEdit* edit = upDown->Associate();
+    QSignalSpy clicks(upDown, &UpDown::Click);
+
+    upDown->SetPosition(max - 1);
+    ClickArrow(upDown, UpDown::Direction::Up);
+    QCOMPARE(edit->text(), QString::number(max));
+    ClickArrow(upDown, UpDown::Direction::Up);
+    QCOMPARE(edit->text(), QString::number(max));
+    QCOMPARE(upDown->Position(), max);
+
+    upDown->SetPosition(min + 1);
+    ClickArrow(upDown, UpDown::Direction::Down);
+    ClickArrow(upDown, UpDown::Direction::Down);
+    QCOMPARE(edit->text(), QString::number(min));
+    QCOMPARE(upDown->Position(), min);
+    // Every press raises the click, also the ones at an end.
+    QCOMPARE(clicks.count(), 4);
+  }
+
+  void arrowsStepFromTheirOwnPosition() {
+    // The edit says 150 (typed); the up-down still stands at 25.
+    Retype(form->ExpMaxEdit, "150");
+    QCOMPARE(form->ExpMaxEdit->text(), QString("150"));
+    QCOMPARE(form->ExpMaxUpDown->Position(), 25);
+    ClickArrow(form->ExpMaxUpDown, UpDown::Direction::Up);
+    QCOMPARE(form->ExpMaxEdit->text(), QString("26"));
+
+    // A preset's position moves the up-down only.
+    form->Panel().SetPosition(Field::Cycle, 100);
+    QCOMPARE(form->CycleUpDown->Position(), 100);
+    QCOMPARE(form->CycleEdit->text(), QString("200"));
+  }
+
+  void expertiseRateDrivesMotivationRate() {
+    form->ExpRateUpDown->SetPosition(50);
+    ClickArrow(form->ExpRateUpDown, UpDown::Direction::Up);
+    QCOMPARE(form->ExpRateEdit->text(), QString("51"));
+    QCOMPARE(form->MotRateEdit->text(), QString("49"));
+
+    form->ExpRateUpDown->SetPosition(0);
+    ClickArrow(form->ExpRateUpDown, UpDown::Direction::Down);
+    QCOMPARE(form->ExpRateEdit->text(), QString("0"));
+    QCOMPARE(form->MotRateEdit->text(), QString("100"));
+
+    form->ExpRateUpDown->SetPosition(100);
+    ClickArrow(form->ExpRateUpDown, UpDown::Direction::Up);
+    QCOMPARE(form->ExpRateEdit->text(), QString("100"));
+    QCOMPARE(form->MotRateEdit->text(), QString("0"));
+
+    // The keyboard's arrows in the locked edit act as the up-down's.
+    form->ExpRateEdit->setFocus();
+    QTest::keyClick(form->ExpRateEdit, Qt::Key_Down);
+    QCOMPARE(form->ExpRateEdit->text(), QString("99"));
+    QCOMPARE(form->MotRateEdit->text(), QString("1"));
+    QVERIFY(!form->findChild<UpDown*>("MotRateUpDown"));
+    QVERIFY(messages.isEmpty());
+  }
+
+  void lockedAndDisabledControlsTakeNoInput() {
+    Retype(form->NrofAgEdit, "9");
+    QCOMPARE(form->NrofAgEdit->text(), QString("6"));
+    Retype(form->ExpRateEdit, "7");
+    QCOMPARE(form->ExpRateEdit->text(), QString("50"));
+    // Its arrows still work.
+    ClickArrow(form->NrofAgUpDown, UpDown::Direction::Down);
+    QCOMPARE(form->NrofAgEdit->text(), QString("5"));
+
+    QVERIFY(!form->TaskPanel->isEnabled());
+    for (QLineEdit* edit : {form->NrOfTasksEdit, form->CycleEdit, form->ActionEdit, form->VarEdit, form->DurEdit,
+                            form->FairEdit}) {
+      const QString before = edit->text();
+      QVERIFY(!edit->isEnabled());
+      QTest::keyClicks(edit, "7");
+      QTest::keyClick(edit, Qt::Key_Up);
+      QCOMPARE(edit->text(), before);
+    }
+    for (UpDown* upDown : {form->NrOfTasksUpDown, form->CycleUpDown, form->ActionUpDown, form->VarUpDown,
+                           form->DurUpDown, form->FairUpDown}) {
+      QVERIFY(!upDown->isEnabled());
+      const QString before = upDown->Associate()->text();
+      ClickArrow(upDown, UpDown::Direction::Up);
+      QCOMPARE(upDown->Associate()->text(), before);
+    }
+    QVERIFY(!form->FairLabel->isEnabled());
+  }
+
+  void typedValueOutsideTheRangeIsCommitted() {
+    Retype(form->ExpMaxEdit, "150");
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
+    QCOMPARE(form->ExpMaxEdit->text(), QString("150"));
+    for (const auto& agent : form->Bench().State().System.Agents) {
+      for (const auto& skill : agent.Skills) QCOMPARE(skill.ExpMax, 150);
+    }
+    QVERIFY(form->StartButton->isEnabled());
+  }
+
+  void okRefusesAndChangesNothing() {
+    // Finish a run first, so that a commit would be seen re-enabling START.
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QVERIFY(!form->StartButton->isEnabled());
+
+    // Var above Action: the first check wins even when the second fails too.
+    form->VarEdit->setText("6");
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QCOMPARE(messages, QStringList{"Task variation exceeds number of actions"});
+    QVERIFY(!form->StartButton->isEnabled());
+
+    // Four skills for five actions: the user gets there with an arrow.
+    messages.clear();
+    form->VarEdit->setText("0");
+    ClickArrow(form->NrofSkillsUpDown, UpDown::Direction::Down);
+    QCOMPARE(form->NrofSkillsEdit->text(), QString("4"));
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QCOMPARE(messages, QStringList{"The system does not have enough skills to perform the task"});
+    QCOMPARE(form->Bench().State().System.Agents[0].NrOfSkills, 5);
+    QVERIFY(!form->StartButton->isEnabled());
+
+    // Equal values pass.
+    messages.clear();
+    ClickArrow(form->NrofSkillsUpDown, UpDown::Direction::Up);
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    QVERIFY(form->StartButton->isEnabled());
+  }
+
+  void cancelWritesTheCommittedValuesBack() {
+    ClickArrow(form->ExpRateUpDown, UpDown::Direction::Up);
+    QCOMPARE(form->ExpRateEdit->text(), QString("51"));
+    QCOMPARE(form->MotRateEdit->text(), QString("49"));
+    ClickArrow(form->LearnSpeedUpDown, UpDown::Direction::Down);
+    Retype(form->LearnSpeedEdit, "7");
+    Retype(form->MotThreshEdit, "x");
+    ClickArrow(form->NrofAgUpDown, UpDown::Direction::Down);
+
+    QTest::mouseClick(form->CancelButton, Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(form->ExpRateEdit->text(), QString("50"));
+    QCOMPARE(form->MotRateEdit->text(), QString("49"));  // a display Cancel leaves alone
+    QCOMPARE(form->LearnSpeedEdit->text(), QString("100"));
+    QCOMPARE(form->LearnSpeedUpDown->Position(), 99);  // texts only, no positions
+    QCOMPARE(form->MotThreshEdit->text(), QString("10"));
+    QCOMPARE(form->NrofAgEdit->text(), QString("6"));
+    QCOMPARE(form->InhParEdit->text(), QString("1"));
+  }
+
+  void defineCommitsTheChosenFit_data() {
+    QTest::addColumn<int>("fit");
+    QTest::addColumn<int>("skills");
+    QTest::newRow("No Fit") << 0 << 5;
+    QTest::newRow("Fit") << 1 << 6;
+  }
+
+  void defineCommitsTheChosenFit() {
+    QFETCH(int, fit);
+    QFETCH(int, skills);
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QVERIFY(!form->StartButton->isEnabled());
+    QVERIFY(form->DefaultButton->isEnabled());
+
+    form->FitNoFitRadioGroup->SetItemIndex(fit);
+    QTest::mouseClick(form->DefineButton, Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(form->NrofSkillsEdit->text(), QString::number(skills));
+    QCOMPARE(form->ActionEdit->text(), QString::number(skills));
+    QCOMPARE(form->EntTurnAgent->text(), QString("100"));
+    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(!form->DefaultButton->isEnabled());
+
+    const auto& state = form->Bench().State();
+    QCOMPARE(state.System.Agents[0].NrOfSkills, skills);
+    QCOMPARE(form->TaskFrame->TaskGrid1->model()->rowCount(), skills);
+    QCOMPARE(Progress(state.TaskGrid).open, 200 * skills);
+    for (int k = 0; k < 5; ++k) {
+      QCOMPARE(form->Frames[k]->RowCount(), skills + 1);
+      QCOMPARE(ShownRows(form->Frames[k], skills), ExpectedRows(state.System, k + 1));
+    }
+  }
+
+  void startRunsAndDisablesStart() {
+    QVERIFY(form->StartButton->isEnabled());
+    bool drawn = false;
+    form->SetAfterRunDraw([&] { drawn = true; });
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
+    QVERIFY(drawn);
+    QVERIFY(!form->StartButton->isEnabled());
+    QVERIFY(form->DefaultButton->isEnabled());
+    QVERIFY(form->DefaultButton->isHidden());
+    QVERIFY(form->Edit2->text().isEmpty());  // not stepping through
+
+    // Every unit is performed and the frames show the final state.
+    const auto& state = form->Bench().State();
+    const GridProgress progress = Progress(state.TaskGrid);
+    QCOMPARE(progress.performed, 1000);
+    QCOMPARE(progress.open, 0);
+    for (int k = 0; k < 6; ++k) QCOMPARE(ShownRows(form->Frames[k], 5), ExpectedRows(state.System, k + 1));
+
+    // Clicking the disabled button does nothing; a commit enables it again.
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QVERIFY(form->StartButton->isEnabled());
+  }
+
+  void badTextShowsTheConversionErrorAndLeavesTheModel() {
+    const auto before = form->Bench().State().System.Agents[0].Skills[0];
+    Retype(form->MotMaxEdit, "7a");
+    ClickArrow(form->ExpMaxUpDown, UpDown::Direction::Up);
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QCOMPARE(messages, QStringList{"'7a' is not a valid integer value"});
+    const auto& after = form->Bench().State().System.Agents[0].Skills[0];
+    QCOMPARE(after.MotMax, before.MotMax);
+    QCOMPARE(after.ExpMax, before.ExpMax);
+    QVERIFY(form->StartButton->isEnabled());
+
+    // The empty text fails the same way, and the window keeps going.
+    messages.clear();
+    Retype(form->MotMaxEdit, "");
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QCOMPARE(messages, QStringList{"'' is not a valid integer value"});
+    Retype(form->MotMaxEdit, "30");
+    messages.clear();
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(form->Bench().State().System.Agents[0].Skills[0].MotMax, 30);
+  }
+
+  void failedRunIsReported() {
+    // A run reads the number of tasks when it starts; a bad text ends it.
+    form->NrOfTasksEdit->setText("one");
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QCOMPARE(messages, QStringList{"'one' is not a valid integer value"});
+    QVERIFY(form->StartButton->isEnabled());
+  }
+
+  void noBoxesWithoutTheIndicator() {
+    QVERIFY(!form->CycleCheckBox->isChecked());
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    QVERIFY(form->Edit2->text().isEmpty());
+  }
+
+  void stepThroughShowsEachRound() {
+    QTest::mouseClick(form->CycleCheckBox, Qt::LeftButton);
+    QVERIFY(form->CycleCheckBox->isChecked());
+    form->PageControl1->setCurrentWidget(form->TaskTabSheet);
+
+    const auto& state = form->Bench().State();
+    // What the frames show before START: the first box still shows it.
+    std::array<QStringList, 6> shownBefore;
+    for (int k = 0; k < 6; ++k) shownBefore[k] = FrameTexts(form->Frames[k]);
+    std::array<QStringList, 6> stateAtPreviousBox;
+    int boxes = 0;
+    QStringList faults;
+    form->SetMessageFunction([&](const QString& text) {
+      ++boxes;
+      if (text != "New Round") faults << "text " + text;
+      const GridProgress progress = Progress(state.TaskGrid);
+      if (boxes == 1) {
+        if (!form->Edit2->text().isEmpty()) faults << "Edit2 at the first box";
+        if (progress.performed != 0) faults << "performed units at the first box";
+        for (int k = 0; k < 6; ++k) {
+          if (FrameTexts(form->Frames[k]) != shownBefore[k]) faults << "frame changed before the first box";
+        }
+      } else {
+        // Box k: Edit2 reads k - 1, the grid shows timesteps up to k - 1, the
+        // frames the agents as they were at the previous box.
+        if (form->Edit2->text() != QString::number(boxes - 1)) faults << "Edit2 " + form->Edit2->text();
+        if (progress.lastTimestep > boxes - 1) faults << QString("timestep %1 at box %2").arg(progress.lastTimestep).arg(boxes);
+        for (int k = 0; k < 6; ++k) {
+          if (ShownRows(form->Frames[k], 5) != stateAtPreviousBox[k]) faults << QString("frame %1 at box %2").arg(k + 1).arg(boxes);
+        }
+      }
+      // START took the newcomer out; it enters at timestep 100.
+      if (boxes >= 2 && boxes <= 100) {
+        for (int r = 1; r <= 5; ++r) {
+          if (form->Frames[5]->Cell(7, r) != "No") faults << QString("newcomer present at box %1").arg(boxes);
+        }
+      }
+      for (int k = 0; k < 6; ++k) stateAtPreviousBox[k] = ExpectedRows(state.System, k + 1);
+    });
+    // The view hears of every unit performed, so it repaints while a box is open.
+    QSignalSpy cellsChanged(form->TaskFrame->TaskGrid1->model(), &QAbstractItemModel::dataChanged);
+    QSignalSpy gridReset(form->TaskFrame->TaskGrid1->model(), &QAbstractItemModel::modelReset);
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 5).join('|')));
+    QCOMPARE(cellsChanged.count(), 1000);
+    QCOMPARE(gridReset.count(), 1);
+    // One box per timestep of the single task: the last timestep performed
+    // the last unit.
+    const GridProgress progress = Progress(state.TaskGrid);
+    QCOMPARE(progress.open, 0);
+    QVERIFY(boxes > 1);
+    QCOMPARE(boxes, progress.lastTimestep);
+    QCOMPARE(form->Edit2->text(), QString::number(boxes));
+    QVERIFY(!form->StartButton->isEnabled());
+  }
+
+  void realBoxesAreModalWithOneButton() {
+    // A short run (two agents, five cycles of two actions), answered by
+    // pressing OK on whatever modal box is open.
+    form->SetMessageFunction(nullptr);
+    form->Bench().TwoAgentsbuttonClick();
+    QCOMPARE(form->TaskFrame->TaskGrid1->model()->columnCount(), 5);
+    form->CycleCheckBox->setChecked(true);
+    form->PageControl1->setCurrentWidget(form->TaskTabSheet);
+    int boxes = 0;
+    QStringList faults;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      ++boxes;
+      if (box->text() != "New Round") faults << box->text();
+      if (box->buttons().size() != 1 || box->standardButtons() != QMessageBox::Ok) faults << "buttons";
+      // The window underneath is blocked for input while the box is open.
+      if (!QApplication::activeModalWidget()->isModal()) faults << "not modal";
+      box->button(QMessageBox::Ok)->click();
+    });
+    answer.start();
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    answer.stop();
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join('|')));
+    QCOMPARE(boxes, Progress(form->Bench().State().TaskGrid).lastTimestep);
+    QCOMPARE(form->Edit2->text(), QString::number(boxes));
+  }
+
+  void agentFramesFollowTheGroupSize() {
+    // Two agents: only the first two frames, the short panel.
+    for (int i = 0; i < 4; ++i) ClickArrow(form->NrofAgUpDown, UpDown::Direction::Down);
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(form->AgentPanelHeight(), 201);
+    QVERIFY(form->AgentLegend->isHidden());
+    for (int k = 0; k < 6; ++k) QCOMPARE(!form->Frames[k]->isHidden(), k < 2);
+    QCOMPARE(form->Frames[0]->AgentEditUpDown->Max(), 2);
+
+    // Four agents: four frames, the tall panel with its legend.
+    ClickArrow(form->NrofAgUpDown, UpDown::Direction::Up);
+    ClickArrow(form->NrofAgUpDown, UpDown::Direction::Up);
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QCOMPARE(form->AgentPanelHeight(), 385);
+    QVERIFY(!form->AgentLegend->isHidden());
+    for (int k = 0; k < 6; ++k) QCOMPARE(!form->Frames[k]->isHidden(), k < 4);
+
+    // One agent: frames 1 and 2 stay; frame 2 keeps what it showed.
+    const QStringList frame2 = FrameTexts(form->Frames[1]);
+    for (int i = 0; i < 3; ++i) ClickArrow(form->NrofAgUpDown, UpDown::Direction::Down);
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    QVERIFY(!form->Frames[0]->isHidden());
+    QVERIFY(!form->Frames[1]->isHidden());
+    QVERIFY(form->Frames[2]->isHidden());
+    QCOMPARE(FrameTexts(form->Frames[1]), frame2);
+  }
+
+  void agentFrameShowsTheChosenAgent() {
+    TFrame1* frame = form->Frames[0];
+    ClickArrow(frame->AgentEditUpDown, UpDown::Direction::Up);
+    QCOMPARE(frame->AgentEdit->text(), QString("2"));
+    QCOMPARE(frame->AgentNr, 2);
+    QCOMPARE(ShownRows(frame, 5), ExpectedRows(form->Bench().State().System, 2));
+    // Six agents: up at 6 stays at 6.
+    for (int i = 0; i < 6; ++i) ClickArrow(frame->AgentEditUpDown, UpDown::Direction::Up);
+    QCOMPARE(frame->AgentEdit->text(), QString("6"));
+    QCOMPARE(frame->AgentNr, 6);
+
+    // The number formats: x100, halves to even; "I " for a chosen skill.
+    auto& skill = form->Bench().State().System.Agents[0].Skills[0];
+    skill.IValue = 0.125;
+    skill.YouValue = 0.135;
+    skill.Motivation = 19;
+    skill.Chosen = true;
+    form->ShowStatesAgents();
+    QCOMPARE(frame->AgentEdit->text(), QString("1"));
+    QCOMPARE(frame->AgentNr, 6);  // ShowAgent leaves the chosen number alone
+    QCOMPARE(frame->Cell(1, 1), QString("I "));
+    QCOMPARE(frame->Cell(2, 1), QString("1900"));
+    QCOMPARE(frame->Cell(5, 1), QString("12"));
+    QCOMPARE(frame->Cell(6, 1), QString("14"));
+  }
+
+  void agentGridClickStoresAndCommits() {
+    TFrame1* frame = form->Frames[0];
+    auto* model = frame->AgentGrid->model();
+    // Before an agent is chosen nothing is stored, yet the commit runs.
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QVERIFY(!form->StartButton->isEnabled());
+    form->Frame11AgentGridClick();
+    QVERIFY(messages.isEmpty());
+    QVERIFY(form->StartButton->isEnabled());
+
+    ClickArrow(frame->AgentEditUpDown, UpDown::Direction::Up);
+    ClickArrow(frame->AgentEditUpDown, UpDown::Direction::Down);
+    QCOMPARE(frame->AgentNr, 1);
+    QVERIFY(model->setData(model->index(1, 2), "20"));  // mot. of skill 1
+    QVERIFY(model->setData(model->index(1, 3), "21"));  // exp. of skill 1
+    // The cells hold hundredths; read back as values, 1500 passes no maximum.
+    form->Frame11AgentGridClick();
+    QCOMPARE(messages.size(), 4);
+    for (const QString& message : messages) QCOMPARE(message, QString("Maximum is 100"));
+    const auto& skills = form->Bench().State().System.Agents[0].Skills;
+    QCOMPARE(skills[0].Motivation, 20.0);
+    QCOMPARE(skills[0].Expertise, 21.0);
+    QCOMPARE(frame->Cell(2, 1), QString("2000"));
+
+    // A cell that is not a number stops before the commit.
+    messages.clear();
+    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QVERIFY(model->setData(model->index(1, 2), "x"));
+    form->Frame11AgentGridClick();
+    QCOMPARE(messages, QStringList{"'x' is not a valid integer value"});
+    QVERIFY(!form->StartButton->isEnabled());
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
