@@ -18,7 +18,7 @@ using namespace davrel3;
 
 namespace {
 
-void PrintSummary(const std::vector<SessionRun>& runs, const Workbench* /*unused*/) {
+void PrintSummary(const std::vector<SessionRun>& runs) {
   int number = 1;
   for (const auto& run : runs) {
     std::cout << "Run " << number++ << ": " << RunStatusName(run.outcome.status) << "\n";
@@ -27,20 +27,20 @@ void PrintSummary(const std::vector<SessionRun>& runs, const Workbench* /*unused
     if (run.outcome.timesteps.empty()) std::cout << " none";
     for (long long t : run.outcome.timesteps) std::cout << " " << t;
     std::cout << "\n";
-    const auto& grid = run.record["work_time_grid"];
+    const auto& grid = run.workTimeGrid;
     if (grid.empty()) continue;
     std::vector<std::size_t> widths;
     for (const auto& row : grid) {
       for (std::size_t c = 0; c < row.size(); ++c) {
         if (widths.size() <= c) widths.push_back(0);
-        widths[c] = std::max(widths[c], row[c].get<std::string>().size());
+        widths[c] = std::max(widths[c], row[c].size());
       }
     }
     std::cout << "  Work times per agent and task:\n";
     for (const auto& row : grid) {
       std::cout << "   ";
       for (std::size_t c = 0; c < row.size(); ++c) {
-        const std::string text = row[c].get<std::string>();
+        const std::string& text = row[c];
         if (c == 0) {
           std::cout << " " << std::left << std::setw(static_cast<int>(widths[c])) << text;
         } else {
@@ -181,14 +181,14 @@ int main(int argc, char** argv) {
     return allFinished ? 0 : 1;
   }
 
-  const auto runs = RunSession(options, true);
+  const auto runs = RunSession(options, json);
   if (json) {
     nlohmann::ordered_json out;
     out["runs"] = nlohmann::ordered_json::array();
     for (const auto& run : runs) out["runs"].push_back(run.record);
     std::cout << out.dump() << "\n";
   } else {
-    PrintSummary(runs, nullptr);
+    PrintSummary(runs);
   }
   for (const auto& run : runs) {
     if (run.outcome.status != RunStatus::Finished) return 1;

@@ -59,6 +59,7 @@ SessionRun Refused(const Workbench& bench, const std::string& message, bool with
   SessionRun run;
   run.outcome = RunOutcome{RunStatus::Refused, message, {}};
   if (withRecords) run.record = RunRecord(bench, run.outcome, ReadParameters(bench.Panel()));
+  run.workTimeGrid = bench.State().WorkTimeGrid.RowMajor();
   return run;
 }
 
@@ -97,6 +98,7 @@ std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecor
       run.outcome.message = *drawRefusal;
     }
     if (withRecords) run.record = RunRecord(bench, run.outcome, parameters);
+    run.workTimeGrid = bench.State().WorkTimeGrid.RowMajor();
     runs.push_back(std::move(run));
   }
   return runs;

@@ -27,6 +27,7 @@ struct SessionOptions {
 struct SessionRun {
   RunOutcome outcome;
   nlohmann::ordered_json record;  // empty unless records were asked for
+  std::vector<std::vector<std::string>> workTimeGrid;  // as the chart window shows it
 };
 
 // The program's start-up: the main window's FormCreate with its commit, then

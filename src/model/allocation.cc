@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "column_index.h"
 #include "int_text.h"
 
 namespace davrel3 {
@@ -188,7 +189,155 @@ void AllocateUnits(RunContext& ctx, int j, long long n) {
   }
 }
 
+namespace {
+
+// The allocation of one timestep as AllocateTimestep below performs it, with
+// the same steps, messages and results, but each free agent's preferred skill
+// computed once per change of what it depends on instead of once per skill
+// and agent, and the columns read from the column index. What a preference
+// depends on changes during an allocation only when the agent is inhibited
+// (its own marks) or when a column runs out of open units (only agents that
+// preferred that column can change their minds: dropping any other skill from
+// the admissible ones leaves the best one best).
+class FastAllocation {
+ public:
+  FastAllocation(RunContext& ctx, long long n) : ctx_(ctx), state_(ctx.state), system_(ctx.state.System), n_(n) {}
+
+  void Run() {
+    if (system_.Agents.empty()) return;
+    int influenceCount = 0;
+    ComputeTendencies(system_);
+    const int skills = CommittedSkills(system_);
+    const int agents = static_cast<int>(system_.Agents.size());
+    preferred_.assign(static_cast<std::size_t>(agents), -1);
+    // After ComputeTendencies a free agent's marks are whatever the drives
+    // gave; the first choice rewrites all of them.
+    marked_.assign(static_cast<std::size_t>(agents), kUnknownMarks);
+    for (int i = 0; i < agents; ++i) {
+      if (Free(system_.Agents[i])) preferred_[i] = Preferred(system_.Agents[i]);
+    }
+    for (;;) {
+      bool changed = false;
+      for (int j = 0; j < skills; ++j) {
+        const TSkill& first = system_.Agents[0].Skills[j];
+        if (first.InTask != first.UnitsOpen) continue;
+        ChooseSkills(skills);
+        if (Candidates(j) == 0) continue;
+        while (Capped(OpenCount(state_, j)) < Candidates(j)) {
+          const int weakest = WeakestCompetitor(system_, j);
+          if (!Inhibit(system_, j, weakest)) break;
+          changed = true;
+          marked_[weakest] = -1;  // its only mark was j, now cleared
+          preferred_[weakest] = Preferred(system_.Agents[weakest]);
+          if (ctx_.observer.IsIndicated(Indicator::Influence)) {
+            influenceCount += 1;
+            ctx_.observer.WriteDisplayEdit(DisplayEdit::CountEdit, IntToStr(influenceCount));
+            ctx_.observer.ShowMessage("Influence");
+          }
+        }
+        const auto allocatedBefore = state_.Task.AllocatedCount;
+        AllocateUnits(j);
+        if (state_.Task.AllocatedCount != allocatedBefore) changed = true;
+      }
+      if (CountAvailableAgents(system_) == 0) return;
+      if (state_.Task.AllocatedCount == state_.Task.NrOfUnits) return;
+      if (!changed) return;
+    }
+  }
+
+ private:
+  static constexpr int kUnknownMarks = -2;
+
+  int Capped(int open) const { return open < system_.NrOfAgents ? open : system_.NrOfAgents; }
+
+  int Preferred(const TAgent& agent) {
+    double best = -1.0;
+    int result = -1;
+    const int skills = CommittedSkills(system_);
+    const int count = static_cast<int>(agent.Skills.size()) < skills ? static_cast<int>(agent.Skills.size()) : skills;
+    if (!agent.Present) return -1;
+    for (int j = 0; j < count; ++j) {
+      const TSkill& skill = agent.Skills[j];
+      if (!skill.InTask || !skill.UnitsOpen || skill.Loser) continue;
+      if (!(skill.ExpThresh < skill.Expertise)) continue;
+      const double difference = DriveDifference(skill);
+      if (!(difference > best)) continue;
+      if (OpenCount(state_, j) <= 0) continue;
+      best = difference;
+      result = j;
+    }
+    return result;
+  }
+
+  void ChooseSkills(int skills) {
+    for (int i = 0; i < static_cast<int>(system_.Agents.size()); ++i) {
+      TAgent& agent = system_.Agents[i];
+      if (!Free(agent) || marked_[i] == preferred_[i]) continue;
+      if (marked_[i] == kUnknownMarks) {
+        for (int j = 0; j < skills && j < static_cast<int>(agent.Skills.size()); ++j) {
+          agent.Skills[j].Chosen = j == preferred_[i];
+        }
+      } else {
+        if (marked_[i] >= 0) agent.Skills[marked_[i]].Chosen = false;
+        if (preferred_[i] >= 0) agent.Skills[preferred_[i]].Chosen = true;
+      }
+      marked_[i] = preferred_[i];
+    }
+  }
+
+  int Candidates(int j) const {
+    int count = 0;
+    for (int i = 0; i < static_cast<int>(system_.Agents.size()); ++i) {
+      if (preferred_[i] == j && Free(system_.Agents[i])) ++count;
+    }
+    return count;
+  }
+
+  void AllocateUnits(int j) {
+    TTask& task = state_.Task;
+    bool exhausted = false;
+    for (int i = 0; i < static_cast<int>(system_.Agents.size()); ++i) {
+      TAgent& agent = system_.Agents[i];
+      if (!agent.Skills[j].Chosen || !agent.Available) continue;
+      const int c = FirstOpen(state_, j);
+      if (c < task.Cycles) {
+        agent.Available = false;
+        CloseUnit(state_, c, j);
+        task.AllocatedCount += 1;
+        if (ctx_.observer.IsIndicated(Indicator::Allocation)) {
+          const std::string text = AllocationText(n_, i);
+          const long long row = TaskGridRow(state_, j);
+          state_.TaskGrid.SetCell(c + 1, row, text);
+          ctx_.observer.TaskGridCellWritten(c + 1, row, text);
+          ctx_.observer.ShowMessage("Allocated");
+        }
+      }
+      if (OpenCount(state_, j) == 0) {
+        system_.Agents[0].Skills[j].UnitsOpen = false;
+        exhausted = true;
+      }
+    }
+    if (!exhausted) return;
+    for (int i = 0; i < static_cast<int>(system_.Agents.size()); ++i) {
+      if (preferred_[i] == j && Free(system_.Agents[i])) preferred_[i] = Preferred(system_.Agents[i]);
+    }
+  }
+
+  RunContext& ctx_;
+  ModelState& state_;
+  TSystem& system_;
+  const long long n_;
+  std::vector<int> preferred_;
+  std::vector<int> marked_;
+};
+
+}  // namespace
+
 void AllocateTimestep(RunContext& ctx, long long n) {
+  if (ctx.state.Columns.active) {
+    FastAllocation(ctx, n).Run();
+    return;
+  }
   ModelState& state = ctx.state;
   TSystem& system = state.System;
   if (system.Agents.empty()) return;

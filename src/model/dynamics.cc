@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "allocation.h"
+#include "column_index.h"
 
 namespace davrel3 {
 namespace {
@@ -66,9 +67,9 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
   const double b = (skill.Expertise / skill.ExpMax) * skill.ExpWeight;
   TTask& task = state.Task;
-  const int c = FirstUnperformedCycle(task, j);
+  const int c = FirstUnperformed(state, j);
   if (c == task.Cycles) return;
-  task.Units[c][j].Performed = true;
+  MarkPerformed(state, c, j);
 
   const std::string text = PerformanceText(n, i);
   const long long gridRow = SkillColumn(j - state.WindowStart, CommittedSkills(state.System)) + 1;

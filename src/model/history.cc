@@ -33,7 +33,7 @@ std::int64_t HistoryBytes(std::int64_t rows, int agents) {
 
 bool EnsureHistoryRow(RunHistory& history, std::int64_t row, int agents) {
   if (row < static_cast<std::int64_t>(history.ExpertiseHistory.size())) return true;
-  if (HistoryBytes(row + 1, agents) > kHistoryByteLimit) return false;
+  if (HistoryBytes(row + 1, agents) > history.ByteLimit) return false;
   const std::size_t rows = static_cast<std::size_t>(row) + 1;
   const std::size_t n = static_cast<std::size_t>(agents);
   // Only the new rows need sizing; revisiting the kept ones at every row made

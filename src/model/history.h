@@ -31,6 +31,9 @@ struct RunHistory {
   std::vector<std::vector<double>> TaskWorkHistory;        // [task row][agent, then two totals]
   std::int64_t TotalCycles = 0;
   int HistoryLength = 0;
+  // A run fails rather than grow the expertise and motivation history past
+  // this many bytes.
+  std::int64_t ByteLimit = kHistoryByteLimit;
 };
 
 // Sizes the store for a committed group: 246 rows, `agents` agents, `tasks`
@@ -42,7 +45,7 @@ std::int64_t HistoryBytes(std::int64_t rows, int agents);
 
 // Makes `row` a valid row of the per-timestep arrays, growing them (and
 // HistoryLength) if needed. Returns false, changing nothing, if that would
-// pass kHistoryByteLimit.
+// pass the history's ByteLimit.
 bool EnsureHistoryRow(RunHistory& history, std::int64_t row, int agents);
 
 // Makes `row` a valid row of TaskWorkHistory (a task count read during the run

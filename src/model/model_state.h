@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "history.h"
 #include "parameter_panel.h"
@@ -13,6 +14,19 @@
 #include "text_grid.h"
 
 namespace davrel3 {
+
+// What the scans of one task-grid column find; see column_index.h.
+struct ColumnScan {
+  int openCount = 0;
+  int firstOpen = 0;
+  int firstUnperformed = 0;
+  bool fresh = false;
+};
+
+struct ColumnIndex {
+  bool active = false;
+  std::vector<ColumnScan> columns;
+};
 
 struct ModelState {
   TSystem System;
@@ -25,6 +39,10 @@ struct ModelState {
   TextGrid TaskGrid{40, 6};
   TextGrid AllocationGrid;
   TextGrid WorkTimeGrid{9, 7};
+  // Runs keep per-column summaries instead of rescanning the task grid; the
+  // results are the same either way (false: the straightforward scans).
+  bool FastScans = true;
+  ColumnIndex Columns;
 };
 
 // What the model's procedures work with: the state, the parameter panel they

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "allocation.h"
+#include "column_index.h"
 #include "dynamics.h"
 #include "construction.h"
 #include "int_text.h"
@@ -157,6 +158,7 @@ void ResetTaskUnits(RunContext& ctx) {
       task.Units[c][column].Performed = false;
       task.Units[c][column].Open = true;
     }
+    MarkColumnStale(ctx.state, static_cast<long long>(column));
   }
   MakeTaskGrid(ctx);
   ShowTaskUnits(ctx);
@@ -185,6 +187,7 @@ RunOutcome RunSimulation(RunContext& ctx) {
   int k = 0;
   long long t = 0;
   long long rowsUsed = 0;  // timesteps the run has begun so far
+  ColumnIndexScope columnIndex(state);
   try {
     const int tasks = ctx.panel.Read(Field::NrOfTasks);
     state.WindowStart = -static_cast<long long>(task.Variety);
@@ -206,7 +209,10 @@ RunOutcome RunSimulation(RunContext& ctx) {
         outcome.timesteps.back() = t + 1;
         ++rowsUsed;
         if (!EnsureHistoryRow(history, row, agents)) {
-          throw RunFault("the history would grow past 1 GiB (" + IntToStr(row + 1) + " rows of " +
+          const std::string limit = history.ByteLimit == kHistoryByteLimit
+                                        ? std::string("1 GiB")
+                                        : IntToStr(history.ByteLimit) + " bytes";
+          throw RunFault("the history would grow past " + limit + " (" + IntToStr(row + 1) + " rows of " +
                          IntToStr(agents) + " agents)");
         }
         system.StepDuration = 0;

@@ -44,6 +44,17 @@ void Workbench::CheckCommit() const {
   if (cycles * actions > kMaxTaskCells) {
     throw CommitRefused("Cycles times actions (Cycle x Action) must not exceed 10000000");
   }
+  // The history a commit allocates: 246 rows of every agent's 40 skill slots,
+  // and a window record per task and agent.
+  if (HistoryBytes(kDefaultHistoryLength + 1, static_cast<int>(agents)) > kHistoryByteLimit) {
+    std::string message = "The history for ";
+    message += IntToStr(agents);
+    message += " agents (NrofAg) would need more than 1 GiB; at most 6820 agents fit";
+    throw CommitRefused(message);
+  }
+  if (tasks * agents * kSkillSlots > kHistoryByteLimit) {
+    throw CommitRefused("Tasks times agents (NrOfTasks x NrofAg) must not exceed 26843545");
+  }
 }
 
 void Workbench::SetSystem() {

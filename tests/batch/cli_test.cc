@@ -15,7 +15,7 @@ struct Result {
   std::string out;
 };
 
-Result Run(const std::string& args) {
+Result RunBatchCli(const std::string& args) {
   const std::string command = std::string(DAVREL3_BATCH_EXE) + " " + args + " 2>&1";
   Result result;
   FILE* pipe = popen(command.c_str(), "r");
@@ -31,14 +31,14 @@ Result Run(const std::string& args) {
 TEST(BatchCli, BadOptionsExitWithStatus2AndSayWhy) {
   for (const char* args : {"--config nosuch", "--fit maybe", "--runs 0", "--set Nothing=3", "--set NrofAg",
                            "--levels flat", "--unknown"}) {
-    const Result r = Run(args);
+    const Result r = RunBatchCli(args);
     EXPECT_EQ(r.exitCode, 2) << args;
     EXPECT_FALSE(r.out.empty()) << args;
   }
 }
 
 TEST(BatchCli, RefusedCommitPrintsItsRecordAndExits1) {
-  const Result r = Run("--set Var=3 --set Action=2 --json");
+  const Result r = RunBatchCli("--set Var=3 --set Action=2 --json");
   EXPECT_EQ(r.exitCode, 1);
   const auto record = nlohmann::json::parse(r.out);
   ASSERT_EQ(record["runs"].size(), 1u);
@@ -50,7 +50,7 @@ TEST(BatchCli, RefusedCommitPrintsItsRecordAndExits1) {
 }
 
 TEST(BatchCli, TextThatIsNotANumberIsRefusedWithTheConversionMessage) {
-  const Result r = Run("--set ExpMax=abc --json");
+  const Result r = RunBatchCli("--set ExpMax=abc --json");
   EXPECT_EQ(r.exitCode, 1);
   const auto run = nlohmann::json::parse(r.out)["runs"][0];
   EXPECT_EQ(run["status"], "refused");
@@ -59,7 +59,7 @@ TEST(BatchCli, TextThatIsNotANumberIsRefusedWithTheConversionMessage) {
 }
 
 TEST(BatchCli, TypedValuesAreCommittedAsTyped) {
-  const Result r = Run("--set ExpMax=150 --json");
+  const Result r = RunBatchCli("--set ExpMax=150 --json");
   EXPECT_EQ(r.exitCode, 0);
   const auto run = nlohmann::json::parse(r.out)["runs"][0];
   EXPECT_EQ(run["parameters"]["ExpMax"], 150);
@@ -67,14 +67,14 @@ TEST(BatchCli, TypedValuesAreCommittedAsTyped) {
 }
 
 TEST(BatchCli, StalledRunExits1AndSummaryNamesIt) {
-  const Result r = Run("--config agentvariety");
+  const Result r = RunBatchCli("--config agentvariety");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.out.find("stalled"), std::string::npos);
   EXPECT_NE(r.out.find("task 1 at timestep 663"), std::string::npos);
 }
 
 TEST(BatchCli, SummaryShowsTheWorkTimeTable) {
-  const Result r = Run("");
+  const Result r = RunBatchCli("");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("finished"), std::string::npos);
   EXPECT_NE(r.out.find("Timesteps per task: 184"), std::string::npos);
@@ -83,7 +83,7 @@ TEST(BatchCli, SummaryShowsTheWorkTimeTable) {
 }
 
 TEST(BatchCli, RotationLevelsApplyToTheCommittedGroup) {
-  const Result r = Run("--set NrofAg=3 --set NrofSkills=7 --set Action=7 --levels rotation --json");
+  const Result r = RunBatchCli("--set NrofAg=3 --set NrofSkills=7 --set Action=7 --levels rotation --json");
   const auto run = nlohmann::json::parse(r.out)["runs"][0];
   ASSERT_EQ(run["agents"].size(), 3u);
   // Agent 3, skill 7 (from 1): 14 + ((3 + 7 - 2) mod 5) = 17.

@@ -106,7 +106,8 @@ TEST(GoldenCases, EveryCaseSummaryEqualsReference) {
     args.push_back("--json");
     const Result result = RunBatch(args);
     json summary = json::array();
-    for (const auto& run : json::parse(result.out)["runs"]) {
+    const json got = json::parse(result.out);
+    for (const auto& run : got["runs"]) {
       summary.push_back({{"status", run["status"]},
                          {"timesteps", run["timesteps"]},
                          {"history_length", run["history_length"]},

@@ -123,6 +123,10 @@ TEST(Commit, SizeGuardRefusesNamingTheParameter) {
       {{{Field::NrofAg, 1001}, {Field::NrofSkills, 100}}, "NrofAg x NrofSkills"},
       {{{Field::NrOfTasks, 10001}}, "(NrOfTasks)"},
       {{{Field::Cycle, 2000001}}, "Cycle x NrofSkills"},
+      // 246 rows x 6821 agents x 40 slots x 2 arrays x 8 bytes passes 1 GiB.
+      {{{Field::NrofAg, 6821}, {Field::NrofSkills, 1}}, "(NrofAg)"},
+      // 10000 x 2685 window records of 40 flags pass 1 GiB.
+      {{{Field::NrOfTasks, 10000}, {Field::NrofAg, 2685}, {Field::NrofSkills, 1}}, "NrOfTasks x NrofAg"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.named);
@@ -137,7 +141,8 @@ TEST(Commit, SizeGuardRefusesNamingTheParameter) {
   // The limits themselves pass the checks.
   Bench b;
   for (const auto& values : std::vector<std::vector<std::pair<Field, int>>>{
-           {{Field::NrofAg, 20000}, {Field::NrofSkills, 5}},
+           {{Field::NrofAg, 6820}, {Field::NrofSkills, 5}},
+           {{Field::NrOfTasks, 10000}, {Field::NrofAg, 2684}, {Field::NrofSkills, 1}},
            {{Field::NrOfTasks, 10000}, {Field::NrofAg, 6}},
            {{Field::Cycle, 2000000}, {Field::NrOfTasks, 1}},
            {{Field::NrofAg, 1}, {Field::NrofSkills, 1}, {Field::Cycle, 0}, {Field::Action, 0}, {Field::NrOfTasks, 0}}}) {
