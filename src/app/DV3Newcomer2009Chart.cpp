@@ -202,7 +202,9 @@ QWidget* TChartForm::BuildChartPage(ChartPage& page, const QString& valueTitle, 
   chart->setPlotAreaBackgroundVisible(true);
   chart->setMargins(QMargins(0, 0, 0, 0));
   chart->layout()->setContentsMargins(0, 0, 0, 0);
-  chart->setAnimationOptions(QChart::AllAnimations);
+  // Zooming moves the lines smoothly. The axes jump: animating them while the
+  // number of tick labels changes crashes Qt Charts.
+  chart->setAnimationOptions(QChart::SeriesAnimations);
   chart->setAnimationDuration(kAnimationMilliseconds);
 
   QLegend* legend = chart->legend();

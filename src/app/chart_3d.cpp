@@ -84,9 +84,10 @@ ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fi
   graph_ = new Q3DScatter();
   graph_->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
   graph_->setOrthoProjection(false);
-  graph_->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRightHigh);
-  graph_->setAspectRatio(2.0);
-  graph_->setHorizontalAspectRatio(1.5);
+  // Rounds run from left to right, the series stand one behind another.
+  graph_->scene()->activeCamera()->setCameraPosition(-28, 22, 125);
+  graph_->setAspectRatio(2.5);
+  graph_->setHorizontalAspectRatio(2.5);
 
   Q3DTheme* theme = graph_->activeTheme();
   theme->setType(Q3DTheme::ThemeQt);
@@ -98,7 +99,7 @@ ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fi
   theme->setBackgroundEnabled(walls);
   theme->setColorStyle(Q3DTheme::ColorStyleUniform);
   QFont font = theme->font();
-  font.setPointSize(28);
+  font.setPointSize(22);
   theme->setFont(font);
 
   auto* rows = new QValue3DAxis;
@@ -113,8 +114,6 @@ ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fi
   depth->setTitle(QStringLiteral("Parameter"));
   depth->setTitleVisible(true);
   depth->setLabelFormat(QStringLiteral("%d"));
-  depth->setRange(0, std::max<int>(1, styles.size() - 1));
-  depth->setSegmentCount(std::clamp<int>(static_cast<int>(styles.size()) / 5, 1, 8));
   graph_->setAxisX(rows);
   graph_->setAxisY(values);
   graph_->setAxisZ(depth);
@@ -150,7 +149,7 @@ void ThreeDChart::Fill(const QList<QLineSeries*>& lines) {
     const QList<QPointF> points = line->points();
     auto* items = new QScatterDataArray;
     items->reserve(points.size());
-    for (const QPointF& p : points) items->append(QScatterDataItem(QVector3D(p.x(), p.y(), i)));
+    for (const QPointF& p : points) items->append(QScatterDataItem(QVector3D(p.x(), p.y(), DepthOf(i))));
     scatter->dataProxy()->resetArray(items);
     scatter->setBaseColor(line->color());
     scatter->setName(line->name());
@@ -159,7 +158,26 @@ void ThreeDChart::Fill(const QList<QLineSeries*>& lines) {
   FitRanges(lines);
 }
 
+float ThreeDChart::DepthOf(int position) { return static_cast<float>(position + 1); }
+
 void ThreeDChart::FitRanges(const QList<QLineSeries*>& lines) {
+  // The depth axis spans the shown series, so that a few of forty stand apart.
+  int front = -1;
+  int back = -1;
+  for (int i = 0; i < lines.size(); ++i) {
+    if (!lines[i]->isVisible()) continue;
+    if (front < 0) front = i;
+    back = i;
+  }
+  if (front < 0) {
+    front = 0;
+    back = static_cast<int>(lines.size()) - 1;
+  }
+  const float first = DepthOf(front);
+  const float last = std::max(DepthOf(back), first + 1);
+  graph_->axisZ()->setRange(first, last);
+  graph_->axisZ()->setSegmentCount(std::clamp(static_cast<int>(last - first), 1, 8));
+
   double maxRow = 1;
   double low = 0;
   double high = 0;

@@ -2,7 +2,7 @@
 //
 // Qt Data Visualization has no 3-D line series, so each 2-D line series
 // becomes one scatter series of its colour: its points at X = history row,
-// Y = value, and depth = the series' position in the legend, so the series
+// Y = value, and depth = the series' position in the legend (from 1), so the series
 // stand one behind another along the depth axis "Parameter". Hidden series
 // stay hidden. The view only mirrors the 2-D chart: Fill() copies what the
 // line series hold, so switching back to 2-D loses nothing.
@@ -50,6 +50,8 @@ class ThreeDChart : public QObject {
   // Copies points, colour, title and visibility of each line series (in the
   // order of the styles given at construction) into its scatter series.
   void Fill(const QList<QLineSeries*>& lines);
+  // The depth of the series at `position` (from 0) in the legend.
+  static float DepthOf(int position);
 
  private:
   void FitRanges(const QList<QLineSeries*>& lines);

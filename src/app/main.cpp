@@ -3,6 +3,7 @@
 // event loop runs until the main window is closed.
 #include <QApplication>
 
+#include "DV3Newcomer2009Chart.h"
 #include "DV3Newcomer2009Par.h"
 
 int main(int argc, char* argv[]) {
@@ -16,6 +17,12 @@ int main(int argc, char* argv[]) {
   QObject::connect(&parForm, &TParForm::Closed, &app, &QApplication::quit);
 
   // --- chart window: created here, after the main window's start-up commit.
+  TChartForm chart(parForm.Bench());
+  chart.FormCreate();
+  parForm.SetAfterRunDraw([&] {
+    chart.Draw();
+    chart.ShowBeside(&parForm);
+  });
 
   parForm.show();
   return app.exec();

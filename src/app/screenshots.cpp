@@ -10,6 +10,11 @@
 #include <QThread>
 #include <cstdio>
 
+#include <QCheckBox>
+#include <QScreen>
+#include <QWindow>
+
+#include "DV3Newcomer2009Chart.h"
 #include "DV3Newcomer2009Par.h"
 
 namespace {
@@ -52,6 +57,12 @@ int main(int argc, char* argv[]) {
   }
 
   TParForm parForm;
+  TChartForm chart(parForm.Bench());
+  chart.FormCreate();
+  parForm.SetAfterRunDraw([&] {
+    chart.Draw();
+    chart.ShowBeside(&parForm);
+  });
   parForm.show();
   Settle(500);
 
@@ -68,5 +79,37 @@ int main(int argc, char* argv[]) {
   ok = Save(parForm, dir, "main-after-run-agent.png") && ok;
   parForm.PageControl1->setCurrentIndex(1);
   ok = Save(parForm, dir, "main-after-run-task.png") && ok;
+
+  // The chart window after the start-up run, first as it opens, then larger
+  // so that each page shows whole.
+  ok = Save(chart, dir, "chart-as-opened.png") && ok;
+  chart.resize(1260, 640);
+  static const char* const kChartPages[] = {"expertise", "motivation", "performance", "performancetime",
+                                            "allocation"};
+  for (int page = 0; page < chart.PageControl1()->count(); ++page) {
+    chart.PageControl1()->setCurrentIndex(page);
+    // The charts animate into place; wait until they have settled.
+    Settle(600);
+    ok = Save(chart, dir, QString("chart-%1-%2.png").arg(page + 1).arg(kChartPages[page])) && ok;
+  }
+  // The 3-D views are OpenGL windows inside the chart window: only the
+  // screen holds their picture.
+  chart.ThreeDCheckBox()->click();
+  if (chart.ShowsThreeD(TChartForm::Expertise)) {
+    for (int page = 0; page < 3; ++page) {
+      chart.PageControl1()->setCurrentIndex(page);
+      Settle(1500);
+      const QString path = dir.filePath(QString("chart-3d-%1-%2.png").arg(page + 1).arg(kChartPages[page]));
+      const QPixmap shot = chart.screen()->grabWindow(chart.winId());
+      if (shot.isNull() || !shot.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        ok = false;
+      } else {
+        std::printf("%s\n", qPrintable(path));
+      }
+    }
+  } else {
+    std::fprintf(stderr, "no 3-D view on this display: %s\n", qPrintable(chart.ThreeDCheckBox()->toolTip()));
+  }
   return ok ? 0 : 1;
 }

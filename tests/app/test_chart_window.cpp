@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimer>
@@ -104,6 +105,7 @@ class TestChartWindow : public QObject {
   void legendClickShowsAHiddenSeriesThatWasFilled();
   void threeDSwitchReachesAllThreeCharts();
   void threeDWithoutOpenGLStaysTwoD();
+  void threeDSwitchOnTheXDisplay();
   void showBesidePlacesTheWindowNextToTheMainWindow();
 };
 
@@ -439,7 +441,7 @@ void TestChartWindow::threeDSwitchReachesAllThreeCharts() {
       const QScatterDataArray* items = scatter->dataProxy()->array();
       QCOMPARE(items->size(), lines[i]->count());
       for (int p = 0; p < items->size(); ++p) {
-        QCOMPARE(items->at(p).position(), QVector3D(lines[i]->at(p).x(), lines[i]->at(p).y(), i));
+        QCOMPARE(items->at(p).position(), QVector3D(lines[i]->at(p).x(), lines[i]->at(p).y(), i + 1));
       }
     }
   }
@@ -461,6 +463,26 @@ void TestChartWindow::threeDWithoutOpenGLStaysTwoD() {
   for (TChartForm::ChartId id : {TChartForm::Expertise, TChartForm::Motivation, TChartForm::Performance}) {
     QVERIFY(!s.chart.ShowsThreeD(id));
     QVERIFY(!s.chart.ThreeD(id));
+  }
+}
+
+// The window tests run on the offscreen platform, which has no 3-D view. When
+// an X display is at hand (xvfb-run), the 3-D switch is tested there, in a
+// second run of this program on that display.
+void TestChartWindow::threeDSwitchOnTheXDisplay() {
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) QSKIP("already on a display");
+  if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("no X display: run under xvfb-run for the 3-D view");
+  QProcess child;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "xcb");
+  child.setProcessEnvironment(environment);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QCoreApplication::applicationFilePath(), {"threeDSwitchReachesAllThreeCharts"});
+  QVERIFY(child.waitForFinished(90000));
+  const QString output = QString::fromLocal8Bit(child.readAll());
+  QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(output));
+  if (!output.contains("PASS   : TestChartWindow::threeDSwitchReachesAllThreeCharts()")) {
+    QSKIP("the X display has no OpenGL either");
   }
 }
 
