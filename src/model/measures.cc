@@ -76,13 +76,20 @@ double MeanPerformanceTimeCorrectedNewcomerFit(const RunHistory& history, int ag
 
 void DrawAllocation(RunContext& ctx) {
   TextGrid& grid = ctx.state.AllocationGrid;
-  const int tasks = ctx.panel.Read(Field::NrOfTasks);
+  int tasks = ctx.panel.Read(Field::NrOfTasks);
   const long long cycles = ctx.state.Task.Cycles;
+  // Controls changed after the commit must not make the headings endless:
+  // past the size a commit allows, only the committed tasks are headed.
+  const long long committedTasks = static_cast<long long>(ctx.state.History.TaskWorkHistory.size()) - 2;
+  if (static_cast<long long>(tasks) * (cycles > 0 ? cycles : 1) > kMaxGridColumns && tasks > committedTasks) {
+    tasks = static_cast<int>(committedTasks < 0 ? 0 : committedTasks);
+  }
   const int skills = CommittedSkills(ctx.state.System);
   const long long columns = tasks * cycles + 1;
   grid.SetColumnCount(columns > INT_MAX ? INT_MAX : static_cast<int>(columns));
   grid.SetRowCount(skills + 1);
-  const int headed = ctx.panel.Read(Field::Cycle);
+  int headed = ctx.panel.Read(Field::Cycle);
+  if (static_cast<long long>(tasks) * headed > kMaxGridColumns && headed > cycles) headed = static_cast<int>(cycles);
   for (int k = 0; k < tasks; ++k) {
     for (int c = 1; c <= headed; ++c) grid.SetCell(k * cycles + c, 0, IntToStr(c));
   }

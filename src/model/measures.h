@@ -25,6 +25,9 @@ double SumPerformanceTime(const RunHistory& history, int agents, int k);
 double MeanPerformanceTimeCorrectedNewcomerNoFit(const RunHistory& history, int agents, int k);
 double MeanPerformanceTimeCorrectedNewcomerFit(const RunHistory& history, int agents, int k);
 
+// The most allocation-grid columns a commit allows (NrOfTasks x Cycle).
+inline constexpr long long kMaxGridColumns = 10000000;
+
 // Headings of the allocation grid; its body is written by the run.
 void DrawAllocation(RunContext& ctx);
 // The work-time table: headings, then TotalWorkTime.

@@ -44,6 +44,10 @@ void Workbench::CheckCommit() const {
   if (cycles * actions > kMaxTaskCells) {
     throw CommitRefused("Cycles times actions (Cycle x Action) must not exceed 10000000");
   }
+  // The allocation grid has a column per cycle of every task.
+  if (tasks * cycles > kMaxTaskCells) {
+    throw CommitRefused("Tasks times cycles (NrOfTasks x Cycle) must not exceed 10000000");
+  }
   // The history a commit allocates: 246 rows of every agent's 40 skill slots,
   // and a window record per task and agent.
   if (HistoryBytes(kDefaultHistoryLength + 1, static_cast<int>(agents)) > kHistoryByteLimit) {
