@@ -85,7 +85,7 @@ ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fi
   graph_->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
   graph_->setOrthoProjection(false);
   // Rounds run from left to right, the series stand one behind another.
-  graph_->scene()->activeCamera()->setCameraPosition(-28, 22, 125);
+  graph_->scene()->activeCamera()->setCameraPosition(-28, 22, 105);
   graph_->setAspectRatio(2.5);
   graph_->setHorizontalAspectRatio(2.5);
 
