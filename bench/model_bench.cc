@@ -54,6 +54,11 @@ void BM_Scale(benchmark::State& state) {
     for (long long t : outcome.timesteps) timesteps += t;
   }
   state.counters["timesteps"] = static_cast<double>(timesteps);
+  // Time per timestep, to compare sizes (doubling agents and skills should at
+  // most quadruple it).
+  state.counters["per_timestep"] = benchmark::Counter(static_cast<double>(timesteps),
+                                                      benchmark::Counter::kIsIterationInvariantRate |
+                                                          benchmark::Counter::kInvert);
   // Agent-skill updates per timestep, to compare sizes.
   state.counters["updates"] = benchmark::Counter(static_cast<double>(timesteps * agents * skills),
                                                  benchmark::Counter::kIsIterationInvariantRate);
@@ -63,6 +68,7 @@ BENCHMARK(BM_Scale)
     ->Args({10, 10, 200})
     ->Args({25, 25, 1000})
     ->Args({50, 50, 1000})
+    ->Args({100, 100, 200})
     ->Args({100, 100, 1000})
     ->Unit(benchmark::kMillisecond);
 
