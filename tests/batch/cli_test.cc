@@ -2,43 +2,29 @@
 // when an option is wrong, a commit is refused or a run does not finish.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "run_batch.h"
+
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  std::string out;
-};
+using davrel3::testing::BatchResult;
 
-Result RunBatchCli(const std::string& args) {
-  const std::string command = std::string(DAVREL3_BATCH_EXE) + " " + args + " 2>&1";
-  Result result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  std::array<char, 65536> buffer;
-  std::size_t got;
-  while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), got);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+BatchResult RunBatchCli(const std::string& args) { return davrel3::testing::RunBatchShell(args, true); }
 
 TEST(BatchCli, BadOptionsExitWithStatus2AndSayWhy) {
   for (const char* args : {"--config nosuch", "--fit maybe", "--runs 0", "--set Nothing=3", "--set NrofAg",
                            "--levels flat", "--unknown"}) {
-    const Result r = RunBatchCli(args);
+    const BatchResult r = RunBatchCli(args);
     EXPECT_EQ(r.exitCode, 2) << args;
     EXPECT_FALSE(r.out.empty()) << args;
   }
 }
 
 TEST(BatchCli, RefusedCommitPrintsItsRecordAndExits1) {
-  const Result r = RunBatchCli("--set Var=3 --set Action=2 --json");
+  const BatchResult r = RunBatchCli("--set Var=3 --set Action=2 --json");
   EXPECT_EQ(r.exitCode, 1);
   const auto record = nlohmann::json::parse(r.out);
   ASSERT_EQ(record["runs"].size(), 1u);
@@ -50,7 +36,7 @@ TEST(BatchCli, RefusedCommitPrintsItsRecordAndExits1) {
 }
 
 TEST(BatchCli, TextThatIsNotANumberIsRefusedWithTheConversionMessage) {
-  const Result r = RunBatchCli("--set ExpMax=abc --json");
+  const BatchResult r = RunBatchCli("--set ExpMax=abc --json");
   EXPECT_EQ(r.exitCode, 1);
   const auto run = nlohmann::json::parse(r.out)["runs"][0];
   EXPECT_EQ(run["status"], "refused");
@@ -59,7 +45,7 @@ TEST(BatchCli, TextThatIsNotANumberIsRefusedWithTheConversionMessage) {
 }
 
 TEST(BatchCli, TypedValuesAreCommittedAsTyped) {
-  const Result r = RunBatchCli("--set ExpMax=150 --json");
+  const BatchResult r = RunBatchCli("--set ExpMax=150 --json");
   EXPECT_EQ(r.exitCode, 0);
   const auto run = nlohmann::json::parse(r.out)["runs"][0];
   EXPECT_EQ(run["parameters"]["ExpMax"], 150);
@@ -67,14 +53,14 @@ TEST(BatchCli, TypedValuesAreCommittedAsTyped) {
 }
 
 TEST(BatchCli, StalledRunExits1AndSummaryNamesIt) {
-  const Result r = RunBatchCli("--config agentvariety");
+  const BatchResult r = RunBatchCli("--config agentvariety");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.out.find("stalled"), std::string::npos);
   EXPECT_NE(r.out.find("task 1 at timestep 663"), std::string::npos);
 }
 
 TEST(BatchCli, SummaryShowsTheWorkTimeTable) {
-  const Result r = RunBatchCli("");
+  const BatchResult r = RunBatchCli("");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("finished"), std::string::npos);
   EXPECT_NE(r.out.find("Timesteps per task: 184"), std::string::npos);
@@ -83,7 +69,7 @@ TEST(BatchCli, SummaryShowsTheWorkTimeTable) {
 }
 
 TEST(BatchCli, RotationLevelsApplyToTheCommittedGroup) {
-  const Result r = RunBatchCli("--set NrofAg=3 --set NrofSkills=7 --set Action=7 --levels rotation --json");
+  const BatchResult r = RunBatchCli("--set NrofAg=3 --set NrofSkills=7 --set Action=7 --levels rotation --json");
   const auto run = nlohmann::json::parse(r.out)["runs"][0];
   ASSERT_EQ(run["agents"].size(), 3u);
   // Agent 3, skill 7 (from 1): 14 + ((3 + 7 - 2) mod 5) = 17.

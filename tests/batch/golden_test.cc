@@ -3,8 +3,6 @@
 // equal exactly; only the wording of messages is free.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,35 +10,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include "run_batch.h"
+
 using nlohmann::json;
 
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  std::string out;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-Result RunBatch(const std::vector<std::string>& args) {
-  std::string command = DAVREL3_BATCH_EXE;
-  for (const auto& a : args) command += " " + Quote(a);
-  command += " 2>/dev/null";
-  Result result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  std::array<char, 65536> buffer;
-  std::size_t got;
-  while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), got);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using davrel3::testing::BatchResult;
+using davrel3::testing::RunBatch;
 
 json ReadJson(const std::string& name) {
   std::ifstream in(std::string(DAVREL3_GOLDEN_DIR) + "/" + name);
@@ -85,7 +62,7 @@ TEST_P(RecordTest, WholeRecordEqualsReference) {
   const json reference = ReadJson(GetParam());
   auto args = ArgsOf(reference["args"]);
   args.push_back("--json");
-  const Result result = RunBatch(args);
+  const BatchResult result = RunBatch(args);
   ASSERT_TRUE(result.exitCode == 0 || result.exitCode == 1) << "exit " << result.exitCode;
   std::vector<std::string> problems;
   Diff(json::parse(result.out), reference["record"], "", problems);
@@ -104,7 +81,7 @@ TEST(GoldenCases, EveryCaseSummaryEqualsReference) {
   for (const auto& c : cases) {
     auto args = ArgsOf(c["args"]);
     args.push_back("--json");
-    const Result result = RunBatch(args);
+    const BatchResult result = RunBatch(args);
     json summary = json::array();
     const json got = json::parse(result.out);
     for (const auto& run : got["runs"]) {
@@ -133,7 +110,7 @@ std::vector<std::vector<std::string>> ReadCsv(std::istream& in) {
 }
 
 TEST(GoldenDesign, DesignTableEqualsReference) {
-  const Result result = RunBatch({"--design"});
+  const BatchResult result = RunBatch({"--design"});
   EXPECT_EQ(result.exitCode, 0);
   std::istringstream got(result.out);
   std::ifstream want(std::string(DAVREL3_GOLDEN_DIR) + "/design.csv");

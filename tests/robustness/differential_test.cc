@@ -4,7 +4,6 @@
 // messages and cell texts in the same order.
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "batch/record.h"
 #include "sequences.h"
@@ -35,19 +34,10 @@ struct Outcome {
   std::vector<std::string> log;
 };
 
-class Generator : public ChoiceSource {
- public:
-  explicit Generator(unsigned seed) : engine_(seed) {}
-  unsigned Next(unsigned n) override { return n == 0 ? 0 : std::uniform_int_distribution<unsigned>(0, n - 1)(engine_); }
-
- private:
-  std::mt19937 engine_;
-};
-
 // A parameter set drawn from the seed: a configuration, radio items, typed
 // texts, a commit, and one or two runs.
 Outcome RunParameterSet(unsigned seed, bool fast) {
-  Generator source(seed);
+  SeededSource source(seed);
   InMemoryPanel panel;
   Workbench bench(panel);
   LoggingObserver observer;

@@ -5,28 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <random>
 
 #include "sequences.h"
 
 namespace davrel3::testing {
 namespace {
 
-class Generator : public ChoiceSource {
- public:
-  explicit Generator(unsigned seed) : engine_(seed) {}
-  unsigned Next(unsigned n) override { return n == 0 ? 0 : std::uniform_int_distribution<unsigned>(0, n - 1)(engine_); }
-
- private:
-  std::mt19937 engine_;
-};
-
 TEST(GeneratedSessions, EveryRunEndsAndEveryNumberStaysFinite) {
   int runs = 0;
   int statuses[4] = {0, 0, 0, 0};
   const auto started = std::chrono::steady_clock::now();
   for (unsigned seed = 1; seed <= 3000; ++seed) {
-    Generator source(seed);
+    SeededSource source(seed);
     InMemoryPanel panel;
     Workbench bench(panel);
     StartUp(bench);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,18 @@ class ChoiceSource {
   virtual ~ChoiceSource() = default;
   virtual unsigned Next(unsigned n) = 0;
   virtual bool Exhausted() const { return false; }
+};
+
+// A seeded generator: the same seed, the same choices on every machine.
+class SeededSource : public ChoiceSource {
+ public:
+  explicit SeededSource(unsigned seed) : engine_(seed) {}
+  unsigned Next(unsigned n) override {
+    return n == 0 ? 0 : std::uniform_int_distribution<unsigned>(0, n - 1)(engine_);
+  }
+
+ private:
+  std::mt19937 engine_;
 };
 
 // The text typed into a field: mostly numbers of the field's sensible range,
