@@ -1,0 +1,137 @@
+#include "parameter_file.h"
+
+#include <climits>
+#include <optional>
+#include <vector>
+
+namespace davrel3 {
+
+using Json = nlohmann::ordered_json;
+
+Json SaveParameters(const ParameterPanel& panel) {
+  Json file = Json::object();
+  file["format"] = kParameterFileFormat;
+  file["version"] = kParameterFileVersion;
+  Json fields = Json::object();
+  for (int f = 0; f < kFieldCount; ++f) {
+    const Field field = static_cast<Field>(f);
+    fields[std::string(FieldName(field))] = {{"text", panel.Text(field)}, {"position", panel.Position(field)}};
+  }
+  file["fields"] = std::move(fields);
+  Json items = Json::object();
+  for (int c = 0; c < kChoiceCount; ++c) {
+    const Choice choice = static_cast<Choice>(c);
+    items[std::string(ChoiceName(choice))] = panel.ItemIndex(choice);
+  }
+  file["items"] = std::move(items);
+  return file;
+}
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& message) { throw ParameterFileError(message); }
+
+// A whole number that fits an int; JSON numbers such as 3.0 or 1e3 do not count.
+std::optional<int> AsInt(const Json& value) {
+  if (!value.is_number_integer()) return std::nullopt;
+  if (value.is_number_unsigned()) {
+    const auto u = value.get<std::uint64_t>();
+    if (u > static_cast<std::uint64_t>(INT_MAX)) return std::nullopt;
+    return static_cast<int>(u);
+  }
+  const auto i = value.get<std::int64_t>();
+  if (i < INT_MIN || i > INT_MAX) return std::nullopt;
+  return static_cast<int>(i);
+}
+
+std::optional<Choice> ChoiceFromName(const std::string& name) {
+  for (int c = 0; c < kChoiceCount; ++c) {
+    if (ChoiceName(static_cast<Choice>(c)) == name) return static_cast<Choice>(c);
+  }
+  return std::nullopt;
+}
+
+struct FieldValue {
+  Field field;
+  std::string text;
+  std::optional<int> position;
+};
+
+struct ItemValue {
+  Choice choice;
+  int index;
+};
+
+}  // namespace
+
+void LoadParameters(const std::string& text, ParameterPanel& panel) {
+  Json file;
+  try {
+    file = Json::parse(text);
+  } catch (const Json::parse_error& error) {
+    Fail(std::string("The file is not JSON: ") + error.what());
+  }
+  if (!file.is_object()) Fail("The file is not a parameter file: it holds no JSON object");
+  if (!file.contains("format") || file["format"] != kParameterFileFormat) {
+    Fail(std::string("The file is not a parameter file: its \"format\" is not \"") + kParameterFileFormat + "\"");
+  }
+  if (!file.contains("version") || AsInt(file["version"]) != kParameterFileVersion) {
+    Fail("The parameter file's \"version\" is " + (file.contains("version") ? file["version"].dump() : "missing") +
+         "; this program reads version " + std::to_string(kParameterFileVersion));
+  }
+  for (const auto& [key, value] : file.items()) {
+    if (key != "format" && key != "version" && key != "fields" && key != "items") {
+      Fail("The parameter file has an unknown entry \"" + key + "\"");
+    }
+  }
+
+  // Everything is checked and collected before the panel is touched.
+  std::vector<FieldValue> fields;
+  if (file.contains("fields")) {
+    const Json& list = file["fields"];
+    if (!list.is_object()) Fail("The parameter file's \"fields\" is not an object");
+    for (const auto& [name, entry] : list.items()) {
+      const auto field = FieldFromName(name);
+      if (!field) Fail("The parameter file names an unknown field \"" + name + "\"");
+      if (!entry.is_object()) Fail("Field \"" + name + "\" is not an object with a \"text\"");
+      FieldValue value{*field, {}, std::nullopt};
+      for (const auto& [key, item] : entry.items()) {
+        if (key == "text") {
+          if (!item.is_string()) Fail("The text of field \"" + name + "\" is not a string: " + item.dump());
+          value.text = item.get<std::string>();
+        } else if (key == "position") {
+          value.position = AsInt(item);
+          if (!value.position) Fail("The position of field \"" + name + "\" is not a whole number: " + item.dump());
+        } else {
+          Fail("Field \"" + name + "\" has an unknown entry \"" + key + "\"");
+        }
+      }
+      if (!entry.contains("text")) Fail("Field \"" + name + "\" has no \"text\"");
+      fields.push_back(std::move(value));
+    }
+  }
+  std::vector<ItemValue> items;
+  if (file.contains("items")) {
+    const Json& list = file["items"];
+    if (!list.is_object()) Fail("The parameter file's \"items\" is not an object");
+    for (const auto& [name, entry] : list.items()) {
+      const auto choice = ChoiceFromName(name);
+      if (!choice) Fail("The parameter file names an unknown radio group \"" + name + "\"");
+      const auto index = AsInt(entry);
+      const int count = ChoiceItemCount(*choice);
+      if (!index || *index < 0 || *index >= count) {
+        Fail("The item of \"" + name + "\" must be a whole number from 0 to " + std::to_string(count - 1) +
+             ", not " + entry.dump());
+      }
+      items.push_back({*choice, *index});
+    }
+  }
+
+  for (const FieldValue& value : fields) {
+    panel.SetText(value.field, value.text);
+    if (value.position) panel.SetPosition(value.field, *value.position);
+  }
+  for (const ItemValue& item : items) panel.SetItemIndex(item.choice, item.index);
+}
+
+}  // namespace davrel3

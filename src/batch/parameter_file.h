@@ -1,0 +1,40 @@
+// A parameter set on disk: every edit's text, every up-down's position and
+// the three radio items of the main window, as a small JSON file the user
+// saves and opens by name. Loading writes into a ParameterPanel only; nothing
+// is committed, exactly as if the user had typed the values.
+//
+// The file looks like
+//   {"format": "davrel3-parameters", "version": 1,
+//    "fields": {"NrofAg": {"text": "6", "position": 6}, ...},
+//    "items": {"FitNoFit": 0, "Newcomer": 1, "HiLo": 0}}
+// A saved file lists every field and item. A file written by hand may list
+// fewer, and may leave out a field's position: what it leaves out stays as it
+// is on the panel.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "model/parameter_panel.h"
+
+namespace davrel3 {
+
+inline constexpr const char* kParameterFileFormat = "davrel3-parameters";
+inline constexpr int kParameterFileVersion = 1;
+
+// A file that cannot be loaded; the message says what is wrong and where.
+class ParameterFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+nlohmann::ordered_json SaveParameters(const ParameterPanel& panel);
+
+// Checks the whole text first and throws ParameterFileError before touching
+// the panel if anything is wrong; then writes every listed text, position and
+// item into the panel.
+void LoadParameters(const std::string& text, ParameterPanel& panel);
+
+}  // namespace davrel3
