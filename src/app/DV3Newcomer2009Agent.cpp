@@ -1,8 +1,10 @@
 #include "DV3Newcomer2009Agent.h"
 
+#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QVBoxLayout>
 
 #include "model/int_text.h"
@@ -59,6 +61,13 @@ TFrame1::TFrame1(QWidget* parent) : QFrame(parent) {
   layout->addLayout(top);
   layout->addWidget(AgentGrid);
   layout->addStretch(1);
+}
+
+void TFrame1::contextMenuEvent(QContextMenuEvent* event) {
+  // A disabled grid passes its right-clicks on to the frame.
+  QMenu menu(this);
+  AgentGrid->AddExportActions(&menu, QStringLiteral("Agent%1").arg(AgentEdit->text().trimmed()));
+  menu.exec(event->globalPos());
 }
 
 void TFrame1::Attach(davrel3::Workbench* bench, std::function<void(const QString&)> showMessage,

@@ -8,6 +8,10 @@
 // grid. Its texts live in its own TextGrid, so cells keep what was last
 // written into them until the next ShowAgent.
 //
+// The grid takes no clicks, so the frame itself carries the grid's "Copy"
+// and "Save CSV..." on its context menu: a right-click anywhere on the frame,
+// the grid included, offers them while the grid stays disabled.
+//
 // The frame does not catch errors: the window wires its events and catches
 // whatever a handler throws (ConversionError for a text that is not a whole
 // number).
@@ -69,6 +73,9 @@ class TFrame1 : public QFrame {
 
   QString Cell(int column, int row) const;
   int RowCount() const { return cells_.RowCount(); }
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void WriteCell(int column, int row, const QString& text);

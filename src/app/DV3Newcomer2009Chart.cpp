@@ -8,7 +8,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QScopeGuard>
 #include <QScrollArea>
@@ -23,6 +25,7 @@
 #include <cmath>
 
 #include "chart_view.h"
+#include "data_export.h"
 #include "model/int_text.h"
 #include "string_grid.h"
 #include "up_down.h"
@@ -149,7 +152,16 @@ void TChartForm::BuildTopStrip(QWidget* panel, QBoxLayout* layout) {
   threeDCheckBox_->setObjectName(QStringLiteral("ThreeDCheckBox"));
   connect(threeDCheckBox_, &QCheckBox::clicked, this, &TChartForm::ThreeDCheckBoxClick);
   strip->addWidget(threeDCheckBox_);
-  strip->addSpacing(48);
+  strip->addSpacing(8);
+  saveButton_ = new QPushButton(tr("Save..."), panel);
+  saveButton_->setObjectName(QStringLiteral("SaveButton"));
+  saveButton_->setToolTip(tr("Save the open page: a chart as a PNG or SVG picture (the 3-D view as PNG), "
+                             "a grid as a CSV table"));
+  saveButton_->setAutoDefault(false);
+  saveButton_->setFocusPolicy(Qt::TabFocus);
+  connect(saveButton_, &QPushButton::clicked, this, &TChartForm::SaveOpenPage);
+  strip->addWidget(saveButton_);
+  strip->addSpacing(32);
 
   strip->addWidget(PlainLabel(QStringLiteral("Agent"), panel));
   agEdit1_ = new QLineEdit(QStringLiteral("1"), panel);
@@ -269,7 +281,9 @@ QWidget* TChartForm::BuildChartPage(ChartPage& page, const QString& valueTitle, 
   }
 
   page.view = new ChartView(chart);
+  page.view->setObjectName(valueTitle);
   page.view->setBackgroundBrush(Qt::white);
+  data_export::InstallChartExportMenu(page.view);
   connect(page.view, &ChartView::resetRequested, this, [this, &page] { ResetZoom(page); });
   page.stack = new QStackedWidget;
   page.stack->addWidget(page.view);
@@ -500,6 +514,12 @@ bool TChartForm::EnsureThreeD() {
   if (!OpenGLAvailable()) return false;
   for (auto& page : pages_) {
     page->threeD = std::make_unique<ThreeDChart>(page->valueTitle, page->fixedRange, page->styles, page->walls3d);
+    ChartPage* chartPage = page.get();
+    connect(page->threeD.get(), &ThreeDChart::contextMenuRequested, this, [this, chartPage](const QPoint& where) {
+      QMenu menu(this);
+      menu.addAction(tr("Save image..."), this, [this, chartPage] { SaveThreeDImage(*chartPage); });
+      menu.exec(where);
+    });
     page->stack->addWidget(page->threeD->Widget());
   }
   return true;
@@ -511,6 +531,41 @@ bool TChartForm::ShowsThreeD(ChartId id) const {
 }
 
 ThreeDChart* TChartForm::ThreeD(ChartId id) const { return pages_[id]->threeD.get(); }
+
+ChartView* TChartForm::View(ChartId id) const { return pages_[id]->view; }
+
+// ------------------------------------------------------------ data out
+
+void TChartForm::SaveOpenPage() {
+  const int open = pageControl1_->currentIndex();
+  if (open == PerformanceTimePage) {
+    workTimeGrid_->SaveCsvAs();
+  } else if (open == AllocationPage) {
+    allocationGrid_->SaveCsvAs();
+  } else if (open >= ExpertisePage && open <= PerformancePage) {
+    ChartPage& page = *pages_[open];
+    if (ShowsThreeD(ChartId(open))) {
+      SaveThreeDImage(page);
+    } else {
+      // The same command as the chart's context menu.
+      const QList<QAction*> actions = page.view->actions();
+      for (QAction* action : actions) {
+        if (action->objectName() == QLatin1String("SaveImageAction")) action->trigger();
+      }
+    }
+  }
+}
+
+void TChartForm::SaveThreeDImage(ChartPage& page) {
+  if (!page.threeD) return;
+  QString name = page.valueTitle;
+  name.replace(QLatin1Char(' '), QLatin1Char('-'));
+  const QString path =
+      data_export::AskSavePath(this, tr("Save image"), name + QStringLiteral("-3d.png"), {tr("PNG picture (*.png)")});
+  if (path.isEmpty()) return;
+  QString error;
+  if (!page.threeD->SaveImage(path, &error)) data_export::ReportSaveError(this, error);
+}
 
 QChart* TChartForm::Chart(ChartId id) const { return pages_[id]->chart; }
 

@@ -13,6 +13,11 @@
 // grids show the texts the workbench computes (Workbench::DrawGrids) and the
 // run writes.
 //
+// Data out: each chart saves as a PNG or SVG picture from its context menu
+// ("Save image...", the 3-D view as PNG), each grid copies and saves as CSV
+// from its own, and the top strip's "Save..." saves whatever the open page
+// shows. Nothing is written but on such a command.
+//
 // Draw() and AgEdit1Change() throw ConversionError for a control text that is
 // not a whole number, after redrawing whatever came before that read. Typing
 // into the agent field reports such an error in a message box instead.
@@ -33,6 +38,7 @@ class QLabel;
 class QLegendMarker;
 class QLineEdit;
 class QLineSeries;
+class QPushButton;
 class QStackedWidget;
 class QTabWidget;
 class QValueAxis;
@@ -81,12 +87,18 @@ class TChartForm : public QWidget {
   bool ShowsThreeD(ChartId id) const;
   // The chart's 3-D view, or nullptr while the box has never been checked.
   ThreeDChart* ThreeD(ChartId id) const;
+  // The 2-D view of a chart.
+  ChartView* View(ChartId id) const;
+  QPushButton* SaveButton() const { return saveButton_; }
 
  public slots:
   // Sets the spinner's maximum to NrofAg, then redraws.
   void AgEdit1Change();
   // Switches all three charts to the check box's state.
   void ThreeDCheckBoxClick();
+  // "Save...": the open page's chart as a picture (PNG for the 3-D view), or
+  // its grid as CSV; asks for the file name.
+  void SaveOpenPage();
 
  private:
   struct ChartPage;
@@ -107,10 +119,12 @@ class TChartForm : public QWidget {
   void UpdateLegendMarker(QLegendMarker* marker);
   bool EnsureThreeD();
   void ReportError(const QString& message);
+  void SaveThreeDImage(ChartPage& page);
 
   davrel3::Workbench& bench_;
   QWidget* panel1_ = nullptr;
   QCheckBox* threeDCheckBox_ = nullptr;
+  QPushButton* saveButton_ = nullptr;
   QLineEdit* agEdit1_ = nullptr;
   UpDown* agUpDown1_ = nullptr;
   QLabel* agentMessage_ = nullptr;

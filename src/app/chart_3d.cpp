@@ -1,10 +1,17 @@
 #include "chart_3d.h"
 
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QOpenGLContext>
+#include <QSaveFile>
 #include <QWindow>
 #include <QWidget>
 #include <QtCharts/QLineSeries>
+#include <QMouseEvent>
+#include <QtDataVisualization/Q3DInputHandler>
 #include <QtDataVisualization/Q3DScatter>
 #include <QtDataVisualization/Q3DTheme>
 #include <QtDataVisualization/QScatter3DSeries>
@@ -71,6 +78,29 @@ double NiceStep(double span) {
   return 10 * magnitude;
 }
 
+// The graph's own input, plus a context menu on a right-click that stays in
+// place: a right drag still turns the camera.
+class MenuInputHandler : public Q3DInputHandler {
+ public:
+  MenuInputHandler(ThreeDChart* chart, QWindow* window) : chart_(chart), window_(window) {}
+
+  void mousePressEvent(QMouseEvent* event, const QPoint& mousePos) override {
+    if (event->button() == Qt::RightButton) rightPress_ = mousePos;
+    Q3DInputHandler::mousePressEvent(event, mousePos);
+  }
+  void mouseReleaseEvent(QMouseEvent* event, const QPoint& mousePos) override {
+    Q3DInputHandler::mouseReleaseEvent(event, mousePos);
+    if (event->button() == Qt::RightButton && (mousePos - rightPress_).manhattanLength() < 4) {
+      emit chart_->contextMenuRequested(window_->mapToGlobal(mousePos));
+    }
+  }
+
+ private:
+  ThreeDChart* chart_;
+  QWindow* window_;
+  QPoint rightPress_;
+};
+
 }  // namespace
 
 bool OpenGLAvailable() {
@@ -130,6 +160,8 @@ ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fi
     series_.append(series);
   }
 
+  graph_->setActiveInputHandler(new MenuInputHandler(this, graph_));
+
   container_ = QWidget::createWindowContainer(graph_);
   container_->setMinimumSize(200, 150);
   container_->setFocusPolicy(Qt::StrongFocus);
@@ -156,6 +188,30 @@ void ThreeDChart::Fill(const QList<QLineSeries*>& lines) {
     scatter->setVisible(line->isVisible());
   }
   FitRanges(lines);
+}
+
+bool ThreeDChart::SaveImage(const QString& path, QString* error) const {
+  const QString shown = QDir::toNativeSeparators(path);
+  if (QFileInfo(path).suffix().toLower() != QLatin1String("png")) {
+    if (error) *error = tr("Cannot save \"%1\": the 3-D view is saved as a PNG picture (.png).").arg(shown);
+    return false;
+  }
+  const QSize size = container_->size().expandedTo(QSize(400, 300)) * 2;
+  const QImage image = graph_->renderToImage(4, size);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (image.isNull() || !image.save(&buffer, "PNG")) {
+    if (error) *error = tr("Cannot draw the 3-D view for \"%1\".").arg(shown);
+    return false;
+  }
+  // All or nothing: the old file stays until the new one is complete.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (error) *error = tr("Cannot write \"%1\": %2").arg(shown, file.errorString());
+    return false;
+  }
+  return true;
 }
 
 float ThreeDChart::DepthOf(int position) { return static_cast<float>(position + 1); }

@@ -7,6 +7,9 @@
 // stay hidden. The view only mirrors the 2-D chart: Fill() copies what the
 // line series hold, so switching back to 2-D loses nothing.
 //
+// The graph keeps its own mouse handling (the right button turns the
+// camera); a right-click without a drag asks for the view's context menu.
+//
 // A 3-D graph needs OpenGL. Create a ThreeDChart only after OpenGLAvailable()
 // has said yes: without a usable context the graph cannot be drawn at all.
 #pragma once
@@ -35,6 +38,10 @@ struct ValueRange {
 class ThreeDChart : public QObject {
   Q_OBJECT
 
+ signals:
+  // A right-click that did not turn the camera: the place for a context menu.
+  void contextMenuRequested(const QPoint& globalPos);
+
  public:
   // `valueTitle` titles the value axis; `fixedRange` fixes it (otherwise it
   // follows the data); `walls` shows the graph's back and side walls.
@@ -50,6 +57,11 @@ class ThreeDChart : public QObject {
   // Copies points, colour, title and visibility of each line series (in the
   // order of the styles given at construction) into its scatter series.
   void Fill(const QList<QLineSeries*>& lines);
+  // Saves the graph as drawn now as a PNG picture at twice the view's size
+  // (a 3-D scene has no vector form). Another suffix, or a graph that cannot
+  // be rendered, is an error and writes nothing.
+  bool SaveImage(const QString& path, QString* error) const;
+
   // The depth of the series at `position` (from 0) in the legend.
   static float DepthOf(int position);
 

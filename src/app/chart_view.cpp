@@ -31,5 +31,10 @@ void ChartView::mouseReleaseEvent(QMouseEvent* event) {
 void ChartView::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   menu.addAction(tr("Reset zoom"), this, &ChartView::resetRequested);
+  // Entries others add to the view (data_export's "Save image...") follow.
+  if (!actions().isEmpty()) {
+    menu.addSeparator();
+    menu.addActions(actions());
+  }
   menu.exec(event->globalPos());
 }

@@ -2,6 +2,8 @@
 // with the mouse (animated by the chart), and offers the way back to the full
 // view by a double-click or the context menu's "Reset zoom". The owner of
 // the chart decides what the full view is: it answers resetRequested().
+// Actions added to the view (QWidget::addAction) follow "Reset zoom" in the
+// context menu.
 #pragma once
 
 #include <QtCharts/QChartView>

@@ -10,7 +10,9 @@
 
 #include <QAbstractItemModel>
 #include <QChar>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -24,6 +26,9 @@ namespace data_export {
 // quoted and its quotes doubled (RFC 4180); with any other separator (tab for
 // the clipboard) the same rule applies to that separator.
 QString GridText(const QAbstractItemModel& model, QChar separator);
+
+// The same text for rows of cells given directly (a selection of a grid).
+QString RowsText(const QList<QStringList>& rows, QChar separator);
 
 // Writes the text as UTF-8, all or nothing (the old file stays if anything
 // fails). False with a readable reason in *error (if given) on failure.
@@ -41,5 +46,13 @@ bool SaveChartImage(QWidget* chartView, const QString& path, QString* error);
 // Adds "Save image..." to the chart view's context menu: it asks for a file
 // name (PNG or SVG) and reports a failure in a message box.
 void InstallChartExportMenu(QWidget* chartView);
+
+// The dialog side of the commands above, shared by every window that saves.
+// AskSavePath asks for a file name (non-native dialog, starting in the folder
+// last saved to) and returns "" if the user cancels; a name typed without a
+// suffix gets the one of the chosen filter. ReportSaveError shows why a save
+// failed.
+QString AskSavePath(QWidget* parent, const QString& caption, const QString& suggestedName, const QStringList& filters);
+void ReportSaveError(QWidget* parent, const QString& error);
 
 }  // namespace data_export

@@ -1,9 +1,16 @@
 #include "string_grid.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <algorithm>
+#include <climits>
+
+#include "data_export.h"
 
 namespace {
 
@@ -19,14 +26,17 @@ class CompactCellDelegate : public QStyledItemDelegate {
     initStyleOption(&opt, index);
     const QString text = opt.text;
     opt.text.clear();
-    opt.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+    // Cells the user selected for copying are highlighted; the current cell
+    // gets no focus frame, which would crowd a narrow cell.
+    const bool selected = opt.state & QStyle::State_Selected;
+    opt.state &= ~QStyle::State_HasFocus;
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
     painter->save();
     painter->setClipRect(opt.rect);
     painter->setFont(opt.font);
-    painter->setPen(opt.palette.color(QPalette::Active, QPalette::Text));
+    painter->setPen(opt.palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(opt.rect.adjusted(1, 0, -1, 0), Qt::AlignCenter, text);
     painter->restore();
   }
@@ -121,7 +131,8 @@ StringGridView::StringGridView(TextGridModel* model, int columnWidth, int rowHei
   setItemDelegate(new CompactCellDelegate(this));
   setShowGrid(true);
   setWordWrap(false);
-  setSelectionMode(QAbstractItemView::NoSelection);
+  // A rectangle of cells may be selected to copy just those.
+  setSelectionMode(QAbstractItemView::ContiguousSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -146,4 +157,56 @@ StringGridView::StringGridView(TextGridModel* model, int columnWidth, int rowHei
 QString StringGridView::CellText(long long column, long long row) const {
   const davrel3::TextGrid* grid = gridModel_->Grid();
   return grid ? QString::fromStdString(grid->Cell(column, row)) : QString();
+}
+
+QString StringGridView::CopyText() const {
+  const QModelIndexList selected = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+  if (selected.isEmpty()) return data_export::GridText(*model(), QLatin1Char('\t'));
+  int top = INT_MAX, left = INT_MAX, bottom = -1, right = -1;
+  for (const QModelIndex& index : selected) {
+    top = std::min(top, index.row());
+    bottom = std::max(bottom, index.row());
+    left = std::min(left, index.column());
+    right = std::max(right, index.column());
+  }
+  QList<QStringList> rows(bottom - top + 1, QStringList(right - left + 1, QString()));
+  for (const QModelIndex& index : selected) rows[index.row() - top][index.column() - left] = index.data().toString();
+  return data_export::RowsText(rows, QLatin1Char('\t'));
+}
+
+void StringGridView::CopyToClipboard() const { data_export::CopyText(CopyText()); }
+
+bool StringGridView::SaveCsv(const QString& path, QString* error) const {
+  return data_export::SaveText(path, data_export::GridText(*model(), QLatin1Char(',')), error);
+}
+
+void StringGridView::SaveCsvAs(const QString& suggestedName) {
+  QString name = suggestedName.isEmpty() ? objectName() : suggestedName;
+  if (name.isEmpty()) name = QStringLiteral("grid");
+  const QString path = data_export::AskSavePath(this, tr("Save CSV"), name + QStringLiteral(".csv"),
+                                                {tr("CSV table (*.csv)"), tr("All files (*)")});
+  if (path.isEmpty()) return;
+  QString error;
+  if (!SaveCsv(path, &error)) data_export::ReportSaveError(this, error);
+}
+
+void StringGridView::AddExportActions(QMenu* menu, const QString& suggestedName) {
+  menu->addAction(tr("Copy"), this, &StringGridView::CopyToClipboard);
+  menu->addAction(tr("Save CSV..."), this, [this, suggestedName] { SaveCsvAs(suggestedName); });
+}
+
+void StringGridView::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  AddExportActions(&menu);
+  menu.exec(event->globalPos());
+}
+
+void StringGridView::keyPressEvent(QKeyEvent* event) {
+  // The view's own copy would take the current cell only.
+  if (event == QKeySequence::Copy) {
+    CopyToClipboard();
+    event->accept();
+    return;
+  }
+  QTableView::keyPressEvent(event);
 }

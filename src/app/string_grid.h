@@ -2,7 +2,12 @@
 // davrel3::TextGrid (cell texts addressed column, row, with row 0 and column 0
 // as the fixed heading row and column), and StringGridView is a QTableView
 // set up as such a grid: fixed column width and row height, grid lines, no
-// selection highlight.
+// selection highlight until the user drags over cells.
+//
+// Every grid offers its texts: the context menu (and Ctrl+C) copies the whole
+// grid, or the selected cells, tab-separated to the clipboard, and "Save
+// CSV..." writes the whole grid as a CSV file, heading row and column
+// included.
 //
 // The model never copies the texts: whoever writes the TextGrid tells the
 // model afterwards (CellWritten for a single cell, Rebuilt after the counts or
@@ -18,6 +23,8 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
+
+class QMenu;
 
 #include "model/text_grid.h"
 
@@ -72,6 +79,23 @@ class StringGridView : public QTableView {
   TextGridModel* GridModel() const { return gridModel_; }
   // The text of a cell as the grid counts cells (heading row and column 0).
   QString CellText(long long column, long long row) const;
+
+  // The texts of the selected cells (the rectangle around them, cells not
+  // selected left empty), or of the whole grid if none is selected.
+  QString CopyText() const;
+  void CopyToClipboard() const;
+  // The whole grid as CSV; false with the reason in *error if it cannot be written.
+  bool SaveCsv(const QString& path, QString* error) const;
+  // Adds "Copy" and "Save CSV..." for this grid to a menu: the grid's own
+  // context menu, or the menu of a frame that holds a disabled grid.
+  // The file name suggested defaults to the grid's object name.
+  void AddExportActions(QMenu* menu, const QString& suggestedName = QString());
+  // Asks for a file name and saves the grid, reporting a failure.
+  void SaveCsvAs(const QString& suggestedName = QString());
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   TextGridModel* gridModel_;
