@@ -1,7 +1,14 @@
 #include "DV3Newcomer2009Par.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,6 +22,11 @@
 
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Task.h"
+#include "batch/parameter_file.h"
+#include "batch/record.h"
+#include "data_export.h"
+#include "design_results.h"
+#include "design_runner.h"
 #include "model/int_text.h"
 #include "radio_group.h"
 #include "up_down.h"
@@ -172,6 +184,15 @@ TParForm::TParForm(QWidget* parent) : QWidget(parent) {
   layout->addLayout(BuildIndicatorStrip());
   layout->addStretch(1);
   CreateHiddenControls();
+  BuildMenus();
+  // Through the layout, so that the tabs and the strip below keep their
+  // arrangement underneath it.
+  layout->setMenuBar(MenuBar);
+
+  designRunner_ = new DesignRunner(this);
+  connect(designRunner_, &DesignRunner::Progress, this, [this](int done, int total) { DesignProgress(done, total); });
+  connect(designRunner_, &DesignRunner::Finished, this, [this](const DesignResult& result) { DesignFinished(result); });
+  connect(designRunner_, &DesignRunner::Cancelled, this, [this] { DesignStopped(); });
 
   BindPanel();
   bench_.SetObserver(&observer_);
@@ -421,13 +442,25 @@ QWidget* TParForm::BuildNewcomersTab() {
   red.setColor(QPalette::ButtonText, QColor(0xc0, 0x00, 0x00));
   DefineButton->setPalette(red);
 
+  // Runs every condition at once, each in its own workbench: a companion of
+  // Define, drawn in the same family but plain, so Define stays the one
+  // button that changes the window's model.
+  RunDesignButton = MakeButton("RunDesignButton", "Run design", QSize(99, 27), PixelFont(13), sheet);
+  RunDesignButton->setMinimumWidth(std::max(99, RunDesignButton->sizeHint().width()));
+  RunDesignButton->setToolTip(
+      "Runs all 18 conditions (fit, newcomer and skills items) as Define and START would, each on its own, "
+      "with the other parameters as the edits hold them now; the results open in their own window. The "
+      "window's committed model is not changed.");
+
   // The hint and the button stand right of the design, lower down, the hint
-  // level with the middle of the button.
-  auto* defineRow = new QHBoxLayout;
-  defineRow->setSpacing(16);
-  defineRow->addWidget(MakeLabel("Press <Define> to accept the condition", sheet, "DefineHint"), 0,
+  // level with the middle of the button; "Run design" sits under Define.
+  auto* defineRow = new QGridLayout;
+  defineRow->setHorizontalSpacing(16);
+  defineRow->setVerticalSpacing(8);
+  defineRow->addWidget(MakeLabel("Press <Define> to accept the condition", sheet, "DefineHint"), 0, 0,
                        Qt::AlignVCenter);
-  defineRow->addWidget(DefineButton);
+  defineRow->addWidget(DefineButton, 0, 1);
+  defineRow->addWidget(RunDesignButton, 1, 1, Qt::AlignLeft);
   auto* defineColumn = new QVBoxLayout;
   defineColumn->addSpacing(48);
   defineColumn->addLayout(defineRow);
@@ -599,6 +632,7 @@ void TParForm::WireEvents() {
   connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButtonClick(); });
   connect(DefineButton, &QPushButton::clicked, this, [this] { DefineButtonClick(); });
   connect(DefaultButton, &QPushButton::clicked, this, [this] { DefaultButtonClick(); });
+  connect(RunDesignButton, &QPushButton::clicked, this, [this] { RunDesignButtonClick(); });
   connect(ExpRateUpDown, &UpDown::Click, this, [this] { ExpRateUpDownClick(); });
   for (int k = 0; k < 6; ++k) {
     TFrame1* frame = Frames[k];
@@ -658,7 +692,21 @@ void TParForm::FormCreate() {
 
 void TParForm::StartButtonClick() {
   Handle([this] {
-    const davrel3::RunOutcome outcome = bench_.StartButtonClick(afterRunDraw_);
+    // Read as the runner reads them for its record: just before START.
+    nlohmann::ordered_json parameters = davrel3::ReadParameters(panel_);
+    davrel3::RunOutcome outcome;
+    try {
+      outcome = bench_.StartButtonClick(afterRunDraw_);
+    } catch (const std::exception& error) {
+      // The run went, its draw did not: the record says so, as the runner's does.
+      lastRun_ = LastRun{davrel3::RunOutcome{davrel3::RunStatus::Failed, error.what(), {}}, std::move(parameters)};
+      SaveRunRecordAction->setEnabled(true);
+      throw;
+    }
+    if (outcome.status != davrel3::RunStatus::Refused) {
+      lastRun_ = LastRun{outcome, std::move(parameters)};
+      SaveRunRecordAction->setEnabled(true);
+    }
     SyncButtons();
     if (outcome.status != davrel3::RunStatus::Finished && !outcome.message.empty()) {
       ShowMessage(QString::fromStdString(outcome.message));
@@ -713,6 +761,11 @@ void TParForm::SetSystem() {
 }
 
 void TParForm::MakeGrids() {
+  // A commit: the model the last run left behind is gone, and with it the
+  // record the window could save.
+  lastRun_.reset();
+  SaveRunRecordAction->setEnabled(false);
+  MenuNote->clear();
   MakeAgentGrids();
   ShowStatesAgents();
 }
@@ -736,4 +789,218 @@ void TParForm::MakeAgentGrids() {
 
 void TParForm::ShowStatesAgents() {
   for (int k = 1; k <= 6; ++k) Frames[k - 1]->ShowAgent(k);
+}
+
+// ------------------------------------------------------------------ menus
+
+void TParForm::BuildMenus() {
+  MenuBar = new QMenuBar(this);
+  MenuBar->setObjectName("MenuBar");
+  // Inside the window, also where the desktop offers a global menu bar.
+  MenuBar->setNativeMenuBar(false);
+  MenuNote = MakeLabel("", MenuBar, "MenuNote");
+  MenuNote->setContentsMargins(8, 0, 8, 0);
+  MenuBar->setCornerWidget(MenuNote, Qt::TopRightCorner);
+
+  FileMenu = MenuBar->addMenu("&File");
+  FileMenu->setObjectName("FileMenu");
+  FileMenu->setToolTipsVisible(true);
+  OpenParametersAction = FileMenu->addAction("Open parameters...", this, [this] { AskOpenParameters(); });
+  OpenParametersAction->setObjectName("OpenParametersAction");
+  OpenParametersAction->setShortcut(QKeySequence::Open);
+  OpenParametersAction->setToolTip(
+      "Writes the file's texts, up-down positions and radio items into the window. Nothing is committed: press "
+      "OK or Define, as after typing.");
+  SaveParametersAction = FileMenu->addAction("Save parameters...", this, [this] { AskSaveParameters(); });
+  SaveParametersAction->setObjectName("SaveParametersAction");
+  SaveParametersAction->setShortcut(QKeySequence::Save);
+  SaveParametersAction->setToolTip("Saves every edit's text, the up-down positions and the three radio items");
+  FileMenu->addSeparator();
+  SaveRunRecordAction = FileMenu->addAction("Save run record...", this, [this] { AskSaveRunRecord(); });
+  SaveRunRecordAction->setObjectName("SaveRunRecordAction");
+  SaveRunRecordAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  SaveRunRecordAction->setToolTip(
+      "Saves the whole record of the last run as JSON, as davrel3-batch --json prints it; available after START "
+      "until the next commit");
+  SaveRunRecordAction->setEnabled(false);
+
+  ConfigurationsMenu = MenuBar->addMenu("&Configurations");
+  ConfigurationsMenu->setObjectName("ConfigurationsMenu");
+  ConfigurationsMenu->setToolTipsVisible(true);
+  struct Caption {
+    const char* name;
+    const char* caption;
+  };
+  static const Caption kCaptions[] = {
+      {"default", "Default"},          {"rotate", "Rotate"},
+      {"boredom", "Boredom"},          {"variety", "Variety"},
+      {"spec", "Specialists"},         {"jobrot1", "Job rotation I"},
+      {"jobrot2", "Job rotation II"},  {"twoagents", "Two agents"},
+      {"threeagents", "Three agents"}, {"agentvariety", "Agent variety"},
+  };
+  for (const davrel3::Configuration& configuration : davrel3::Configurations()) {
+    const std::string name = configuration.name;
+    const auto caption = std::find_if(std::begin(kCaptions), std::end(kCaptions),
+                                      [&](const Caption& c) { return name == c.name; });
+    // The start-up configuration belongs to the window's creation only.
+    if (caption == std::end(kCaptions)) continue;
+    auto apply = configuration.apply;
+    QAction* action = ConfigurationsMenu->addAction(caption->caption, this, [this, apply] { ApplyConfiguration(apply); });
+    action->setObjectName(QString("Configuration_%1").arg(configuration.name));
+    action->setToolTip("Sets the parameters and skill levels of this configuration and commits them");
+    if (name == "default") ConfigurationsMenu->addSeparator();
+  }
+  // The shortcuts work wherever the focus is in the window.
+  addActions({OpenParametersAction, SaveParametersAction, SaveRunRecordAction});
+}
+
+void TParForm::ApplyConfiguration(void (davrel3::Workbench::*apply)()) {
+  Handle([this, apply] { (bench_.*apply)(); });
+}
+
+// ------------------------------------------------------------------ files
+
+namespace {
+
+QString NativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QString AskOpenPath(QWidget* parent, const QString& caption, const QStringList& filters) {
+  QFileDialog dialog(parent, caption);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters(filters);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+const QStringList kParameterFilters = {"Parameter sets (*.json)", "All files (*)"};
+
+}  // namespace
+
+bool TParForm::OpenParameters(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    ShowMessage(QString("Cannot open \"%1\": %2").arg(NativePath(path), file.errorString()));
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    ShowMessage(QString("Cannot read \"%1\": %2").arg(NativePath(path), file.errorString()));
+    return false;
+  }
+  try {
+    davrel3::LoadParameters(bytes.toStdString(), panel_);
+  } catch (const std::exception& error) {
+    // The whole file was checked before anything was written: nothing changed.
+    ShowMessage(QString("\"%1\" was not loaded: %2").arg(NativePath(path), QString::fromStdString(error.what())));
+    return false;
+  }
+  MenuNote->setText(QString("Loaded %1: press OK or Define to commit").arg(QFileInfo(path).fileName()));
+  return true;
+}
+
+bool TParForm::SaveParameters(const QString& path) {
+  const std::string text = davrel3::SaveParameters(panel_).dump(2) + "\n";
+  QString error;
+  if (!data_export::SaveText(path, QString::fromStdString(text), &error)) {
+    ShowMessage(error);
+    return false;
+  }
+  MenuNote->setText(QString("Saved %1").arg(QFileInfo(path).fileName()));
+  return true;
+}
+
+bool TParForm::SaveRunRecord(const QString& path) {
+  if (!lastRun_) {
+    ShowMessage("There is no run to save: press START first (a commit replaces the last run's model)");
+    return false;
+  }
+  QString text;
+  try {
+    // The runner's --json form: every run of the session in "runs".
+    nlohmann::ordered_json out;
+    out["runs"] = nlohmann::ordered_json::array();
+    out["runs"].push_back(davrel3::RunRecord(bench_, lastRun_->outcome, lastRun_->parameters));
+    text = QString::fromStdString(out.dump() + "\n");
+  } catch (const std::exception& error) {
+    ShowMessage(QString("The run record could not be made: %1").arg(QString::fromStdString(error.what())));
+    return false;
+  }
+  QString error;
+  if (!data_export::SaveText(path, text, &error)) {
+    ShowMessage(error);
+    return false;
+  }
+  MenuNote->setText(QString("Saved %1").arg(QFileInfo(path).fileName()));
+  return true;
+}
+
+void TParForm::AskOpenParameters() {
+  const QString path = AskOpenPath(this, "Open parameters", kParameterFilters);
+  if (!path.isEmpty()) OpenParameters(path);
+}
+
+void TParForm::AskSaveParameters() {
+  const QString path = data_export::AskSavePath(this, "Save parameters", "parameters.json", kParameterFilters);
+  if (!path.isEmpty()) SaveParameters(path);
+}
+
+void TParForm::AskSaveRunRecord() {
+  if (!lastRun_) {
+    SaveRunRecord({});  // says why there is nothing to save
+    return;
+  }
+  const QString path = data_export::AskSavePath(this, "Save run record", "run.json", {"Run records (*.json)"});
+  if (!path.isEmpty()) SaveRunRecord(path);
+}
+
+// ------------------------------------------------------------------ design
+
+void TParForm::RunDesignButtonClick() {
+  if (designRunner_->IsRunning()) return;
+  RunDesignButton->setEnabled(false);
+  const int total = DesignRunner::Conditions();
+  if (!designProgress_) {
+    designProgress_ = new QProgressDialog(this);
+    designProgress_->setObjectName("DesignProgress");
+    designProgress_->setWindowTitle("Run design");
+    designProgress_->setCancelButtonText("Cancel");
+    // The window stays usable while the conditions run.
+    designProgress_->setWindowModality(Qt::NonModal);
+    designProgress_->setAutoClose(false);
+    designProgress_->setAutoReset(false);
+    // Short designs finish before a dialog would be worth showing.
+    designProgress_->setMinimumDuration(400);
+    connect(designProgress_, &QProgressDialog::canceled, this, [this] { designRunner_->Cancel(); });
+  }
+  designProgress_->setRange(0, total);
+  designProgress_->setValue(0);
+  designProgress_->setLabelText(QString("Running the design: 0 of %1 conditions done").arg(total));
+  designRunner_->Start(DesignOptions(panel_));
+}
+
+void TParForm::DesignProgress(int done, int total) {
+  if (!designProgress_) return;
+  designProgress_->setLabelText(QString("Running the design: %1 of %2 conditions done").arg(done).arg(total));
+  designProgress_->setValue(done);
+}
+
+void TParForm::DesignFinished(const DesignResult& result) {
+  DesignStopped();
+  if (!designResults_) designResults_ = new DesignResultsWindow(this);
+  designResults_->SetResult(result);
+  designResults_->show();
+  designResults_->raise();
+  designResults_->activateWindow();
+}
+
+void TParForm::DesignStopped() {
+  if (designProgress_) {
+    // Blocked: closing the dialog must not count as the user's cancel.
+    const QSignalBlocker blocker(designProgress_);
+    designProgress_->reset();
+    designProgress_->hide();
+  }
+  RunDesignButton->setEnabled(true);
 }

@@ -14,21 +14,38 @@
 //
 // Creating the window lays out its controls and runs FormCreate (the start-up
 // configuration and its commit); it opens on the "Newcomers" tab.
+//
+// Beyond the buttons, a menu bar offers files the user asks for by name (a
+// parameter set to open or save, the record of the last run), the named
+// configurations, and "Run design" on the "Newcomers" tab runs all 18
+// conditions on worker threads into a "Design results" window. None of them
+// changes what a run, a commit or a display does; nothing is read or written
+// unless the user asks.
 #pragma once
 
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+
+#include <nlohmann/json.hpp>
 
 #include "presets/workbench.h"
 #include "widget_panel.h"
 #include "window_observer.h"
 
+class DesignResultsWindow;
+struct DesignResult;
+class DesignRunner;
+class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QProgressDialog;
 class QPushButton;
 class QTabWidget;
 class RadioGroup;
@@ -71,6 +88,27 @@ class TParForm : public QWidget {
   // Would pass an up-down click on to the frame; no control is bound to them.
   void Frame11AgentEditUpDownClick();
   void Frame12AgentEditUpDownClick();
+
+  // --- files, configurations and the design (menu bar and "Run design")
+  // The commands behind the File menu, without their dialogs. Every failure
+  // is shown as a message; they return whether the file was read or written.
+  // Opening writes texts, positions and items into the panel only: OK or
+  // Define commits them.
+  bool OpenParameters(const QString& path);
+  bool SaveParameters(const QString& path);
+  // The last run's whole record, as davrel3-batch --json prints it. Refused
+  // when there is no run, or a commit has since replaced its model.
+  bool SaveRunRecord(const QString& path);
+  bool HasRunRecord() const { return lastRun_.has_value(); }
+  // Applies a configuration of davrel3::Configurations() and commits, as
+  // its handler does.
+  void ApplyConfiguration(void (davrel3::Workbench::*apply)());
+  // Starts the 18 conditions from the texts the edits hold now; the results
+  // window opens when all are done.
+  void RunDesignButtonClick();
+  DesignRunner* Runner() const { return designRunner_; }
+  // Created by the first design run that finishes.
+  DesignResultsWindow* DesignResults() const { return designResults_; }
 
   // --- operations the model and the frames call
   // The commit; throws as the workbench does.
@@ -124,6 +162,18 @@ class TParForm : public QWidget {
   QFrame* TurnoverPanel;
   QLineEdit* EntTurnAgent;
   QPushButton* DefineButton;
+  QPushButton* RunDesignButton;
+
+  // --- menu bar
+  QMenuBar* MenuBar;
+  QMenu* FileMenu;
+  QMenu* ConfigurationsMenu;
+  QAction* OpenParametersAction;
+  QAction* SaveParametersAction;
+  QAction* SaveRunRecordAction;
+  // A short note beside the menus (what a file command did), cleared by the
+  // next commit.
+  QLabel* MenuNote;
 
   // --- "About"
   std::array<QLabel*, 4> AboutLabels{};
@@ -167,6 +217,13 @@ class TParForm : public QWidget {
   void CreateHiddenControls();
   void BindPanel();
   void WireEvents();
+  void BuildMenus();
+  void AskOpenParameters();
+  void AskSaveParameters();
+  void AskSaveRunRecord();
+  void DesignProgress(int done, int total);
+  void DesignFinished(const DesignResult& result);
+  void DesignStopped();
 
   WidgetPanel panel_;
   davrel3::Workbench bench_{panel_};
@@ -174,4 +231,16 @@ class TParForm : public QWidget {
   std::function<void()> afterRunDraw_;
   MessageFunction messageFunction_;
   int agentPanelHeight_ = 201;
+
+  // What the last START ran with and how it ended; its record is built only
+  // when the user saves it. A commit replaces the model and clears it.
+  struct LastRun {
+    davrel3::RunOutcome outcome;
+    nlohmann::ordered_json parameters;
+  };
+  std::optional<LastRun> lastRun_;
+
+  DesignRunner* designRunner_ = nullptr;
+  QProgressDialog* designProgress_ = nullptr;
+  DesignResultsWindow* designResults_ = nullptr;
 };

@@ -1,7 +1,8 @@
 // davrel3-screenshots OUTDIR: shows the main window as the program does, on
 // whatever display Qt is given (the scripts run it under Xvfb), and saves a
 // picture of each of its five tabs, then of the "Agent" and "Task" tabs after
-// a run, into OUTDIR.
+// a run, the chart window's pages, and the "Design results" window with its
+// chart after "Run design", into OUTDIR.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -11,11 +12,14 @@
 #include <cstdio>
 
 #include <QCheckBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 
 #include "DV3Newcomer2009Chart.h"
 #include "DV3Newcomer2009Par.h"
+#include "design_results.h"
+#include "design_runner.h"
 
 namespace {
 
@@ -110,6 +114,30 @@ int main(int argc, char* argv[]) {
     }
   } else {
     std::fprintf(stderr, "no 3-D view on this display: %s\n", qPrintable(chart.ThreeDCheckBox()->toolTip()));
+  }
+
+  // The design run from the "Newcomers" tab: the results window as it opens,
+  // then its chart alone as "Save image..." writes it.
+  chart.ThreeDCheckBox()->setChecked(false);
+  parForm.PageControl1->setCurrentIndex(3);
+  parForm.RunDesignButton->click();
+  QElapsedTimer waited;
+  waited.start();
+  while ((parForm.Runner()->IsRunning() || !parForm.DesignResults()) && waited.elapsed() < 120000) Settle(50);
+  if (DesignResultsWindow* results = parForm.DesignResults()) {
+    Settle(500);
+    ok = Save(*results, dir, "design-results.png") && ok;
+    QString error;
+    const QString path = dir.filePath("design-chart.png");
+    if (results->SaveImage(path, &error)) {
+      std::printf("%s\n", qPrintable(path));
+    } else {
+      std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(error));
+      ok = false;
+    }
+  } else {
+    std::fprintf(stderr, "the design run did not finish\n");
+    ok = false;
   }
   return ok ? 0 : 1;
 }

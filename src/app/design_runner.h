@@ -1,0 +1,79 @@
+// DesignRunner: the 18 conditions of the experimental design, run from the
+// main window on worker threads while the window stays responsive.
+//
+// Each condition is the batch library's RunCondition, in its own workbench,
+// from start-up options that type every parameter text of the window (except
+// the entrance time, which every commit sets itself). So the rows are exactly
+// those of `davrel3-batch --design --set FIELD=TEXT ...` for the same texts,
+// and the window's own committed model is never touched.
+//
+// Rows arrive on the window's thread; Finished hands over all of them in
+// condition order. Cancel stops the conditions not yet begun and drops what
+// the running ones bring back; the runner can be started again at once.
+#pragma once
+
+#include <QObject>
+#include <QThreadPool>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "batch/session.h"
+
+namespace davrel3 {
+class ParameterPanel;
+}
+
+// What a design run produced: the options it started from, how many agent
+// columns the runner's CSV has for them, and the rows in condition order.
+struct DesignResult {
+  davrel3::SessionOptions options;
+  int agents = 0;
+  std::vector<davrel3::DesignRow> rows;
+
+  // The CSV text davrel3-batch --design prints for these options.
+  std::string CsvText() const;
+};
+
+// The design's session options from the panel as it stands: every field but
+// the entrance time typed with the text its edit holds now.
+davrel3::SessionOptions DesignOptions(const davrel3::ParameterPanel& panel);
+
+class DesignRunner : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit DesignRunner(QObject* parent = nullptr);
+  // Waits for the conditions still running; their rows are dropped.
+  ~DesignRunner() override;
+
+  // Threads to run on; 0 (the default) for one per core.
+  void SetThreads(int threads);
+  bool IsRunning() const { return running_; }
+
+  // Starts the 18 conditions; a run still going is cancelled first.
+  void Start(const davrel3::SessionOptions& options);
+  void Cancel();
+
+  // How many conditions a design has.
+  static int Conditions();
+
+ signals:
+  // After each condition, counted as they finish (any order).
+  void Progress(int done, int total);
+  void Finished(const DesignResult& result);
+  void Cancelled();
+
+ private:
+  void Deliver(int generation, long long run, std::vector<davrel3::DesignRow> rows);
+
+  QThreadPool pool_;
+  // Checked by every condition before it begins; a new start or a cancel
+  // moves it on, so stale conditions skip their work and stale rows are
+  // dropped.
+  std::shared_ptr<std::atomic<int>> generation_ = std::make_shared<std::atomic<int>>(0);
+  bool running_ = false;
+  int done_ = 0;
+  DesignResult result_;
+  std::vector<std::vector<davrel3::DesignRow>> byRun_;
+};
