@@ -1,0 +1,482 @@
+// Experiments at scale from the main window: "Run design" gives the very rows
+// (and CSV text) of the headless runner for the parameters typed, without
+// touching the committed model, and can be cancelled; parameter sets go to a
+// file and come back into the panel only; a bad file changes nothing; the run
+// record saved equals the runner's --json; the named configurations commit
+// from the menu.
+#include <QApplication>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QClipboard>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "DV3Newcomer2009Agent.h"
+#include "DV3Newcomer2009Chart.h"
+#include "DV3Newcomer2009Par.h"
+#include "batch/record.h"
+#include "batch/session.h"
+#include "design_results.h"
+#include "design_runner.h"
+#include "radio_group.h"
+#include "up_down.h"
+
+using davrel3::Choice;
+using davrel3::Field;
+using davrel3::kFieldCount;
+
+namespace {
+
+// The runner built next to this test: build/src/batch from build/tests/app.
+QString BatchExecutable() {
+  return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath("../../src/batch/davrel3-batch");
+}
+
+// Runs davrel3-batch with the arguments; its standard output, or a failure.
+QByteArray RunBatch(const QStringList& arguments, int* exitCode = nullptr) {
+  QProcess process;
+  process.start(BatchExecutable(), arguments);
+  if (!process.waitForFinished(120000)) return {};
+  if (exitCode) *exitCode = process.exitCode();
+  return process.readAllStandardOutput();
+}
+
+// --set FIELD=TEXT for every field but the entrance time, as the edits hold
+// them: how a researcher scripts what the window shows.
+QStringList SetArguments(TParForm& form) {
+  QStringList arguments;
+  for (int f = 0; f < kFieldCount; ++f) {
+    const auto field = static_cast<Field>(f);
+    if (field == Field::EntTurnAgent) continue;
+    arguments << "--set"
+              << QString("%1=%2").arg(QString::fromUtf8(davrel3::FieldName(field).data(),
+                                                        int(davrel3::FieldName(field).size())),
+                                      form.Panel().Edit(field)->text());
+  }
+  return arguments;
+}
+
+// Everything the panel holds: texts, up-down positions, radio items.
+QStringList PanelState(TParForm& form) {
+  QStringList state;
+  for (int f = 0; f < kFieldCount; ++f) {
+    const auto field = static_cast<Field>(f);
+    state << form.Panel().Edit(field)->text();
+    state << QString::number(form.Panel().UpDownOf(field) ? form.Panel().UpDownOf(field)->Position() : -1);
+  }
+  for (RadioGroup* group : {form.FitNoFitRadioGroup, form.NewcomerRadioGroup, form.HiLoRadioGroup}) {
+    state << QString::number(group->ItemIndex());
+  }
+  return state;
+}
+
+// The committed group's levels, to show that something left it alone.
+std::vector<double> Levels(const davrel3::Workbench& bench) {
+  std::vector<double> levels;
+  for (const auto& agent : bench.State().System.Agents) {
+    for (const auto& skill : agent.Skills) levels.insert(levels.end(), {skill.Expertise, skill.Motivation});
+  }
+  return levels;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+}  // namespace
+
+class ExperimentsTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TParForm> form;
+  std::unique_ptr<TChartForm> chart;
+  QStringList messages;
+  QTemporaryDir dir;
+
+  // Runs the design through the button and waits for its results window.
+  DesignResultsWindow* RunDesign() {
+    form->RunDesignButton->click();
+    if (!QTest::qWaitFor([this] { return !form->Runner()->IsRunning() && form->DesignResults(); }, 60000)) {
+      return nullptr;
+    }
+    return form->DesignResults();
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir.isValid());
+    QVERIFY2(QFile::exists(BatchExecutable()), qPrintable("no runner at " + BatchExecutable()));
+  }
+
+  void init() {
+    messages.clear();
+    // As the program starts: the main window, then the chart window drawing
+    // once on the empty history.
+    form = std::make_unique<TParForm>();
+    form->SetMessageFunction([this](const QString& text) { messages << text; });
+    chart = std::make_unique<TChartForm>(form->Bench());
+    chart->FormCreate();
+    form->SetAfterRunDraw([this] { chart->Draw(); });
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+  }
+
+  void cleanup() {
+    chart.reset();
+    form.reset();
+  }
+
+  // ---------------------------------------------------------------- design
+
+  void designEqualsTheRunner_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("as started") << "" << "" << 0;
+    QTest::newRow("slower learning, one thread") << "LearnSpeed" << "37" << 1;
+    QTest::newRow("longer task, three threads") << "Cycle" << "260" << 3;
+    QTest::newRow("text that is not a number") << "ExpMax" << "abc" << 2;
+  }
+
+  void designEqualsTheRunner() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(int, threads);
+    // Typed, not committed: the design reads the edits as they are.
+    if (!field.isEmpty()) form->Panel().SetText(*davrel3::FieldFromName(field.toStdString()), text.toStdString());
+    form->HiLoRadioGroup->SetItemIndex(2);  // the design sets every item itself
+    form->Runner()->SetThreads(threads);
+    const QStringList panelBefore = PanelState(*form);
+    const std::vector<double> levelsBefore = Levels(form->Bench());
+    const bool startBefore = form->StartButton->isEnabled();
+
+    QSignalSpy progress(form->Runner(), &DesignRunner::Progress);
+    DesignResultsWindow* results = RunDesign();
+    QVERIFY(results);
+    QVERIFY(results->isVisible());
+    QCOMPARE(results->windowTitle(), QString("Design results"));
+    QVERIFY(form->RunDesignButton->isEnabled());
+
+    // The runner's own output for the same texts, byte for byte.
+    int exitCode = -1;
+    const QByteArray expected = RunBatch(QStringList{"--design", "--threads", "2"} + SetArguments(*form), &exitCode);
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(results->CsvText(), QString::fromUtf8(expected));
+    // And the rows themselves, number for number, from the library.
+    davrel3::SessionOptions options;
+    for (const QString& argument : SetArguments(*form).filter("=")) {
+      const auto eq = argument.indexOf('=');
+      options.sets.emplace_back(*davrel3::FieldFromName(argument.left(eq).toStdString()),
+                                argument.mid(eq + 1).toStdString());
+    }
+    const auto rows = davrel3::RunDesign(options);
+    const auto& shown = results->Model()->Result().rows;
+    QCOMPARE(shown.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      QCOMPARE(shown[i].fit, rows[i].fit);
+      QCOMPARE(shown[i].newcomer, rows[i].newcomer);
+      QCOMPARE(shown[i].skills, rows[i].skills);
+      QCOMPARE(shown[i].status, rows[i].status);
+      QCOMPARE(shown[i].timesteps, rows[i].timesteps);
+      QVERIFY(shown[i].agentTimes == rows[i].agentTimes);
+      QVERIFY(shown[i].slow == rows[i].slow && shown[i].sum == rows[i].sum);
+      QVERIFY(shown[i].meanNoFit == rows[i].meanNoFit && shown[i].meanFit == rows[i].meanFit);
+    }
+    if (text == "abc") {
+      QCOMPARE(exitCode, 1);
+      for (const auto& row : shown) QCOMPARE(row.status, davrel3::RunStatus::Refused);
+    }
+
+    // One progress step per condition, the last one complete.
+    QCOMPARE(progress.count(), 18);
+    for (int i = 0; i < 18; ++i) QCOMPARE(progress.at(i).at(0).toInt(), i + 1);
+    QCOMPARE(progress.last().at(1).toInt(), 18);
+
+    // The window's own model and panel are as they were.
+    QCOMPARE(PanelState(*form), panelBefore);
+    QVERIFY(Levels(form->Bench()) == levelsBefore);
+    QCOMPARE(form->StartButton->isEnabled(), startBefore);
+    QVERIFY(messages.isEmpty());
+  }
+
+  void resultsViewShowsAndWritesTheRows() {
+    DesignResultsWindow* results = RunDesign();
+    QVERIFY(results);
+    const DesignResult& result = results->Model()->Result();
+    QCOMPARE(result.agents, 6);
+    QAbstractItemModel* model = results->Table()->model();
+    QCOMPARE(model->rowCount(), 18);
+    QStringList headers;
+    for (int c = 0; c < model->columnCount(); ++c) headers << model->headerData(c, Qt::Horizontal).toString();
+    QCOMPARE(headers, (QStringList{"Fit", "Newcomer", "Skills", "Task", "Status", "Timesteps", "Agent 1", "Agent 2",
+                                   "Agent 3", "Agent 4", "Agent 5", "Agent 6", "Slow", "Sum", "MeanNoFit",
+                                   "MeanFit"}));
+    // Row 4 is No Fit, Specialist, Low: two decimals shown, the full value
+    // in the tooltip.
+    const auto& row = result.rows[3];
+    QCOMPARE(model->index(3, 0).data().toString(), QString("No Fit"));
+    QCOMPARE(model->index(3, 1).data().toString(), QString("Specialist"));
+    QCOMPARE(model->index(3, 2).data().toString(), QString("Low"));
+    QCOMPARE(model->index(3, 4).data().toString(), QString("finished"));
+    QCOMPARE(model->index(3, 12).data().toString(), QString::number(row.slow, 'f', 2));
+    QCOMPARE(model->index(3, 12).data(Qt::ToolTipRole).toString().toDouble(), row.slow);
+    QCOMPARE(model->index(3, 11).data().toString(), QString::number(row.agentTimes[5], 'f', 2));
+
+    // The chart: "Slow" and "Sum" of each of the 18 conditions.
+    QBarSeries* bars = results->Bars();
+    QCOMPARE(bars->count(), 2);
+    QCOMPARE(bars->barSets()[0]->label(), QString("Slow"));
+    QCOMPARE(bars->barSets()[1]->label(), QString("Sum"));
+    for (int i = 0; i < 18; ++i) {
+      QCOMPARE(bars->barSets()[0]->at(i), result.rows[i].slow);
+      QCOMPARE(bars->barSets()[1]->at(i), result.rows[i].sum);
+    }
+
+    // Copy and save write full precision; the CSV is the runner's text.
+    QApplication::clipboard()->clear();
+    results->findChild<QPushButton*>("CopyButton")->click();
+    QString tabs = results->CsvText();
+    tabs.replace(',', '\t');
+    QCOMPARE(QApplication::clipboard()->text(), tabs);
+    QVERIFY(tabs.contains(QString::fromStdString(davrel3::ShortestNumber(row.slow))));
+    QString error;
+    QVERIFY(results->SaveCsv(dir.filePath("design.csv"), &error));
+    QCOMPARE(QString::fromUtf8(ReadFile(dir.filePath("design.csv"))), results->CsvText());
+    QVERIFY2(results->SaveImage(dir.filePath("design.png"), &error), qPrintable(error));
+    QVERIFY(!QImage(dir.filePath("design.png")).isNull());
+    QVERIFY2(results->SaveImage(dir.filePath("design.svg"), &error), qPrintable(error));
+    QVERIFY(ReadFile(dir.filePath("design.svg")).contains("<svg"));
+    QVERIFY(!results->SaveCsv(dir.filePath("no/such/folder/design.csv"), &error));
+    QVERIFY(!error.isEmpty());
+
+    // A second run fills the same window afresh.
+    form->Panel().SetText(Field::Cycle, "120");
+    QCOMPARE(RunDesign(), results);
+    QVERIFY(results->Model()->Result().rows[0].timesteps != row.timesteps || result.rows[0].timesteps == 120);
+    QCOMPARE(results->Model()->Result().rows[0].timesteps, 120LL);
+  }
+
+  void cancelStopsTheDesignAndAllowsANewOne() {
+    form->Runner()->SetThreads(1);
+    QSignalSpy finished(form->Runner(), &DesignRunner::Finished);
+    QSignalSpy cancelled(form->Runner(), &DesignRunner::Cancelled);
+    form->RunDesignButton->click();
+    QVERIFY(form->Runner()->IsRunning());
+    QVERIFY(!form->RunDesignButton->isEnabled());
+    auto* progress = form->findChild<QProgressDialog*>("DesignProgress");
+    QVERIFY(progress);
+    // What the dialog's "Cancel" button does.
+    auto* cancel = progress->findChild<QPushButton*>();
+    QVERIFY(cancel);
+    QCOMPARE(cancel->text(), QString("Cancel"));
+    cancel->click();
+    QCOMPARE(cancelled.count(), 1);
+    QVERIFY(!form->Runner()->IsRunning());
+    QVERIFY(form->RunDesignButton->isEnabled());
+    // Conditions already begun finish on their threads; nothing comes of them.
+    QTest::qWait(1500);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(!form->DesignResults());
+
+    QVERIFY(RunDesign());
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(form->DesignResults()->Model()->Result().rows.size(), std::size_t(18));
+  }
+
+  // ---------------------------------------------------------------- parameter files
+
+  void parameterSetRoundTripsIntoThePanelOnly() {
+    form->Panel().SetText(Field::ExpMax, "33");
+    form->BoreUpDown->ClickDown();
+    form->BoreUpDown->ClickDown();
+    form->LearnSpeedEdit->setText("not yet a number");
+    form->FitNoFitRadioGroup->SetItemIndex(1);
+    form->NewcomerRadioGroup->SetItemIndex(2);
+    form->HiLoRadioGroup->SetItemIndex(1);
+    const QStringList saved = PanelState(*form);
+    const QString path = dir.filePath("parameters.json");
+    QVERIFY(form->SaveParameters(path));
+    QVERIFY(messages.isEmpty());
+
+    // A fresh window opens the file: the panel shows it, nothing committed.
+    cleanup();
+    init();
+    const std::vector<double> levels = Levels(form->Bench());
+    QVERIFY(PanelState(*form) != saved);
+    QVERIFY(form->OpenParameters(path));
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(PanelState(*form), saved);
+    QCOMPARE(form->BoreUpDown->Position(), 98);
+    QVERIFY(form->MenuNote->text().contains("press OK or Define"));
+    QVERIFY(Levels(form->Bench()) == levels);
+    // Cancel brings back the committed values: they never changed.
+    form->CancelButtonClick();
+    QCOMPARE(form->ExpMaxEdit->text(), QString("25"));
+    // The opened texts commit as typed ones do.
+    QVERIFY(form->OpenParameters(path));
+    form->Panel().SetText(Field::LearnSpeed, "100");
+    form->OKButtonClick();
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(form->Bench().State().System.Agents[0].Skills[0].ExpMax, 33);
+    QVERIFY(form->MenuNote->text().isEmpty());
+  }
+
+  void badParameterFilesChangeNothing_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("not JSON") << QByteArray("{\"format\": ") << "not JSON";
+    QTest::newRow("another format") << QByteArray(R"({"format": "csv", "version": 1})") << "format";
+    QTest::newRow("unknown field")
+        << QByteArray(R"({"format": "davrel3-parameters", "version": 1,
+                          "fields": {"ExpMax": {"text": "77"}, "Speed": {"text": "1"}}})")
+        << "Speed";
+    QTest::newRow("item out of range")
+        << QByteArray(R"({"format": "davrel3-parameters", "version": 1,
+                          "fields": {"ExpMax": {"text": "77"}}, "items": {"HiLo": 3}})")
+        << "HiLo";
+  }
+
+  void badParameterFilesChangeNothing() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, named);
+    const QString path = dir.filePath("bad.json");
+    WriteFile(path, bytes);
+    const QStringList before = PanelState(*form);
+    QVERIFY(!form->OpenParameters(path));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(named), qPrintable(messages[0]));
+    QVERIFY(messages[0].contains("bad.json"));
+    QCOMPARE(PanelState(*form), before);
+  }
+
+  void missingAndUnwritableFilesAreReported() {
+    QVERIFY(!form->OpenParameters(dir.filePath("nothing-here.json")));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains("nothing-here.json"));
+    QVERIFY(!form->SaveParameters(dir.filePath("no/such/folder/p.json")));
+    QCOMPARE(messages.size(), 2);
+  }
+
+  // ---------------------------------------------------------------- run record
+
+  void runRecordEqualsTheRunnersJson_data() {
+    QTest::addColumn<QString>("learnSpeed");
+    QTest::newRow("start-up run") << "";
+    QTest::newRow("typed and committed with OK") << "60";
+  }
+
+  void runRecordEqualsTheRunnersJson() {
+    QFETCH(QString, learnSpeed);
+    QVERIFY(!form->SaveRunRecordAction->isEnabled());
+    QStringList arguments{"--json"};
+    if (!learnSpeed.isEmpty()) {
+      form->LearnSpeedEdit->setText(learnSpeed);
+      form->OKButtonClick();
+      arguments << "--set" << "LearnSpeed=" + learnSpeed;
+    }
+    form->StartButtonClick();
+    QVERIFY(messages.isEmpty());
+    QVERIFY(form->SaveRunRecordAction->isEnabled());
+    const QString path = dir.filePath("run.json");
+    QVERIFY(form->SaveRunRecord(path));
+    const QByteArray expected = RunBatch(arguments);
+    QVERIFY(!expected.isEmpty());
+    QVERIFY2(ReadFile(path) == expected, "the saved record differs from davrel3-batch --json");
+
+    // A commit replaces the run's model: its record is no longer offered.
+    form->DefineButtonClick();
+    QVERIFY(!form->HasRunRecord());
+    QVERIFY(!form->SaveRunRecordAction->isEnabled());
+    QVERIFY(!form->SaveRunRecord(dir.filePath("late.json")));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(!QFile::exists(dir.filePath("late.json")));
+  }
+
+  // ---------------------------------------------------------------- menus
+
+  void menuBarSitsAboveTheTabs() {
+    QCOMPARE(form->layout()->menuBar(), form->MenuBar);
+    QVERIFY(form->MenuBar->isVisible());
+    QVERIFY(form->PageControl1->geometry().top() >= form->MenuBar->geometry().bottom());
+    // The strip below the tabs is still whole inside the window.
+    QVERIFY(form->StartButton->geometry().bottom() < form->height());
+    QCOMPARE(form->OpenParametersAction->text(), QString("Open parameters..."));
+    QCOMPARE(form->OpenParametersAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(form->SaveParametersAction->text(), QString("Save parameters..."));
+    QCOMPARE(form->SaveParametersAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(form->SaveRunRecordAction->text(), QString("Save run record..."));
+    QCOMPARE(form->SaveRunRecordAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    QStringList captions;
+    for (QAction* action : form->ConfigurationsMenu->actions()) {
+      if (!action->isSeparator()) captions << action->text();
+    }
+    QCOMPARE(captions, (QStringList{"Default", "Rotate", "Boredom", "Variety", "Specialists", "Job rotation I",
+                                    "Job rotation II", "Two agents", "Three agents", "Agent variety"}));
+    // The Run design button is the Define button's plain companion.
+    QVERIFY(!form->RunDesignButton->font().bold());
+    QVERIFY(form->RunDesignButton->isVisibleTo(form->ProcesTabSheet));
+  }
+
+  void configurationsCommitAsTheirHandlersDo_data() {
+    QTest::addColumn<QString>("name");
+    for (const auto& configuration : davrel3::Configurations()) {
+      if (std::string(configuration.name) != "startup") QTest::newRow(configuration.name) << configuration.name;
+    }
+  }
+
+  void configurationsCommitAsTheirHandlersDo() {
+    QFETCH(QString, name);
+    // A run first: every configuration must enable START again.
+    form->StartButtonClick();
+    QVERIFY(!form->StartButton->isEnabled());
+    auto* action = form->ConfigurationsMenu->findChild<QAction*>("Configuration_" + name);
+    if (!action) action = form->findChild<QAction*>("Configuration_" + name);
+    QVERIFY(action);
+    action->trigger();
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join("; ")));
+
+    // The same configuration in a workbench of its own.
+    davrel3::InMemoryPanel panel;
+    davrel3::Workbench bench(panel);
+    davrel3::StartUp(bench);
+    bench.StartButtonClick();
+    for (const auto& configuration : davrel3::Configurations()) {
+      if (name == configuration.name) (bench.*configuration.apply)();
+    }
+    for (int f = 0; f < kFieldCount; ++f) {
+      const auto field = static_cast<Field>(f);
+      QCOMPARE(form->Panel().Text(field), panel.Text(field));
+    }
+    QVERIFY(Levels(form->Bench()) == Levels(bench));
+    QVERIFY(form->StartButton->isEnabled());
+    QCOMPARE(form->DefaultButton->isEnabled(), bench.DefaultEnabled());
+    // The frames follow the new group.
+    const int agents = bench.State().System.NrOfAgents;
+    for (int k = 2; k < 6; ++k) QCOMPARE(!form->Frames[k]->isHidden(), k < agents);
+  }
+};
+
+QTEST_MAIN(ExperimentsTest)
+#include "test_experiments.moc"
