@@ -9,6 +9,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressDialog>
+#include <QScreen>
+#include <QGuiApplication>
+#include <algorithm>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -988,7 +991,22 @@ void TParForm::DesignProgress(int done, int total) {
 
 void TParForm::DesignFinished(const DesignResult& result) {
   DesignStopped();
-  if (!designResults_) designResults_ = new DesignResultsWindow(this);
+  if (!designResults_) {
+    designResults_ = new DesignResultsWindow(this);
+    // First shown below the main window, kept on the screen; later the user
+    // places it.
+    const QRect main = frameGeometry();
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect room = shown ? shown->availableGeometry() : QRect();
+    QPoint place(main.left(), main.bottom() + 1);
+    if (!room.isNull()) {
+      const QSize size = designResults_->frameGeometry().size().boundedTo(room.size());
+      designResults_->resize(designResults_->size().boundedTo(room.size()));
+      place.setX(std::clamp(place.x(), room.left(), room.right() - size.width() + 1));
+      place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() - size.height() + 1)));
+    }
+    designResults_->move(place);
+  }
   designResults_->SetResult(result);
   designResults_->show();
   designResults_->raise();
