@@ -40,9 +40,9 @@ using davrel3::kFieldCount;
 
 namespace {
 
-// The runner built next to this test: build/src/batch from build/tests/app.
+// The runner built with this test.
 QString BatchExecutable() {
-  return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath("../../src/batch/davrel3-batch");
+  return QStringLiteral(DAVREL3_BATCH_EXE);
 }
 
 // Runs davrel3-batch with the arguments; its standard output, or a failure.
