@@ -3,8 +3,7 @@
 // event loop runs until the main window is closed.
 #include <QApplication>
 
-#include "DV3Newcomer2009Chart.h"
-#include "DV3Newcomer2009Par.h"
+#include "program_windows.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -13,17 +12,8 @@ int main(int argc, char* argv[]) {
   // still open.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  TParForm parForm;
-  QObject::connect(&parForm, &TParForm::Closed, &app, &QApplication::quit);
-
-  // --- chart window: created here, after the main window's start-up commit.
-  TChartForm chart(parForm.Bench());
-  chart.FormCreate();
-  parForm.SetAfterRunDraw([&] {
-    chart.Draw();
-    chart.ShowBeside(&parForm);
-  });
-
-  parForm.show();
+  ProgramWindows windows;
+  QObject::connect(&windows.parForm, &TParForm::Closed, &app, &QApplication::quit);
+  windows.parForm.show();
   return app.exec();
 }

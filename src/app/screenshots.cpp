@@ -18,6 +18,7 @@
 
 #include "DV3Newcomer2009Chart.h"
 #include "DV3Newcomer2009Par.h"
+#include "program_windows.h"
 #include "design_results.h"
 #include "design_runner.h"
 
@@ -60,13 +61,9 @@ int main(int argc, char* argv[]) {
     return 1;
   }
 
-  TParForm parForm;
-  TChartForm chart(parForm.Bench());
-  chart.FormCreate();
-  parForm.SetAfterRunDraw([&] {
-    chart.Draw();
-    chart.ShowBeside(&parForm);
-  });
+  ProgramWindows windows;
+  TParForm& parForm = windows.parForm;
+  TChartForm& chart = windows.chart;
   parForm.show();
   Settle(500);
 
