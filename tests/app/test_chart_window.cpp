@@ -22,6 +22,7 @@
 #include <functional>
 
 #include "DV3Newcomer2009Chart.h"
+#include "chart_session.h"
 #include "model/int_text.h"
 #include "model/measures.h"
 #include "string_grid.h"
@@ -31,23 +32,8 @@ using davrel3::Field;
 
 namespace {
 
-// One program's worth of state: the main window's workbench after its
-// start-up, and the chart window created after it.
-struct Session {
-  davrel3::InMemoryPanel panel;
-  davrel3::Workbench bench{panel};
-  TChartForm chart{bench};
 
-  Session() {
-    bench.FormCreate();
-    chart.FormCreate();
-  }
-
-  davrel3::RunOutcome Start() {
-    return bench.StartButtonClick([this] { chart.Draw(); });
-  }
-  const davrel3::RunHistory& History() const { return bench.State().History; }
-};
+using Session = ChartSession;
 
 QAbstractSeries::SeriesType LineType() { return QAbstractSeries::SeriesTypeLine; }
 

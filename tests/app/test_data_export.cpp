@@ -24,25 +24,14 @@
 
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Chart.h"
+#include "chart_session.h"
 #include "chart_view.h"
 #include "data_export.h"
 #include "string_grid.h"
 
 namespace {
 
-struct Session {
-  davrel3::InMemoryPanel panel;
-  davrel3::Workbench bench{panel};
-  TChartForm chart{bench};
-
-  Session() {
-    bench.FormCreate();
-    chart.FormCreate();
-  }
-  davrel3::RunOutcome Start() {
-    return bench.StartButtonClick([this] { chart.Draw(); });
-  }
-};
+using Session = ChartSession;
 
 // A grid of awkward texts: a comma, quotes, a line break, a tab.
 davrel3::TextGrid AwkwardGrid() {
