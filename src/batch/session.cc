@@ -41,6 +41,14 @@ void PrepareSession(Workbench& bench, const SessionOptions& options) {
   for (const auto& [field, text] : options.sets) panel.SetText(field, text);
 }
 
+void CommitSession(Workbench& bench, const SessionOptions& options) {
+  if (options.define) {
+    bench.DefineButtonClick();
+  } else if (!options.sets.empty()) {
+    bench.OKButtonClick();
+  }
+}
+
 namespace {
 
 // A commit that does not go through, as the user would be told.
@@ -73,13 +81,7 @@ std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecor
     runs.push_back(Refused(bench, *refusal, withRecords));
     return runs;
   }
-  std::optional<std::string> refusal;
-  if (options.define) {
-    refusal = TryCommit([&] { bench.DefineButtonClick(); });
-  } else if (!options.sets.empty()) {
-    refusal = TryCommit([&] { bench.OKButtonClick(); });
-  }
-  if (refusal) {
+  if (auto refusal = TryCommit([&] { CommitSession(bench, options); })) {
     runs.push_back(Refused(bench, *refusal, withRecords));
     return runs;
   }
@@ -163,11 +165,7 @@ std::vector<DesignRow> RunSingle(const SessionOptions& options) {
   RunOutcome outcome;
   auto refusal = TryCommit([&] {
     PrepareSession(bench, options);
-    if (options.define) {
-      bench.DefineButtonClick();
-    } else if (!options.sets.empty()) {
-      bench.OKButtonClick();
-    }
+    CommitSession(bench, options);
     if (options.levelsRotation) ApplyRotationLevels(bench);
     outcome = bench.StartButtonClick();
   });

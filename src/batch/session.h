@@ -41,6 +41,10 @@ void ApplyRotationLevels(Workbench& bench);
 // Steps 1 to 4 of a session: start-up, configuration, radio items, texts.
 void PrepareSession(Workbench& bench, const SessionOptions& options);
 
+// Step 5 of a session: Define when asked for, otherwise OK when texts were
+// typed, otherwise nothing (the start-up commit stands). Throws as they do.
+void CommitSession(Workbench& bench, const SessionOptions& options);
+
 std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecords);
 
 struct DesignRow {

@@ -105,11 +105,7 @@ int SweepAgentColumns(const SessionOptions& base, const SweepPlan& plan) {
   Workbench bench(panel);
   try {
     PrepareSession(bench, base);
-    if (base.define) {
-      bench.DefineButtonClick();
-    } else if (!base.sets.empty()) {
-      bench.OKButtonClick();
-    }
+    CommitSession(bench, base);
   } catch (const std::exception&) {
     // A refused base session still shows its rows, without agent times.
   }

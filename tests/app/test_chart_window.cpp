@@ -456,20 +456,12 @@ void TestChartWindow::threeDWithoutOpenGLStaysTwoD() {
 // an X display is at hand (xvfb-run), the 3-D switch is tested there, in a
 // second run of this program on that display.
 void TestChartWindow::threeDSwitchOnTheXDisplay() {
-  if (QGuiApplication::platformName() != QLatin1String("offscreen")) QSKIP("already on a display");
-  if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("no X display: run under xvfb-run for the 3-D view");
-  QProcess child;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("QT_QPA_PLATFORM", "xcb");
-  child.setProcessEnvironment(environment);
-  child.setProcessChannelMode(QProcess::MergedChannels);
-  child.start(QCoreApplication::applicationFilePath(), {"threeDSwitchReachesAllThreeCharts"});
-  QVERIFY(child.waitForFinished(90000));
-  const QString output = QString::fromLocal8Bit(child.readAll());
-  QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(output));
-  if (!output.contains("PASS   : TestChartWindow::threeDSwitchReachesAllThreeCharts()")) {
-    QSKIP("the X display has no OpenGL either");
-  }
+  const DisplayRun run = RerunOnXDisplay("TestChartWindow", "threeDSwitchReachesAllThreeCharts");
+  if (run.outcome == DisplayRun::AlreadyOnDisplay) QSKIP("already on a display");
+  if (run.outcome == DisplayRun::NoDisplay) QSKIP("no X display: run under xvfb-run for the 3-D view");
+  QVERIFY(run.outcome == DisplayRun::Finished);
+  QVERIFY2(run.exitedCleanly, qPrintable(run.output));
+  if (!run.passed) QSKIP("the X display has no OpenGL either");
 }
 
 void TestChartWindow::showBesidePlacesTheWindowNextToTheMainWindow() {
