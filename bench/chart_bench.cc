@@ -6,7 +6,7 @@
 #include <QLineEdit>
 
 #include "DV3Newcomer2009Chart.h"
-#include "batch/session.h"
+#include "experiment/session.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // whole design, and groups as large as the up-downs allow.
 #include <benchmark/benchmark.h>
 
-#include "batch/session.h"
+#include "experiment/session.h"
 #include "model/dynamics.h"
 #include "model/int_text.h"
 

@@ -25,8 +25,8 @@
 
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Task.h"
-#include "batch/parameter_file.h"
-#include "batch/record.h"
+#include "experiment/parameter_file.h"
+#include "experiment/record.h"
 #include "data_export.h"
 #include "design_results.h"
 #include "design_runner.h"

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
-#include "batch/record.h"
+#include "experiment/record.h"
 #include "data_export.h"
 #include "model/parameter_panel.h"
 

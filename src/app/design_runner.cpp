@@ -3,7 +3,7 @@
 #include <QMetaObject>
 #include <QThread>
 
-#include "batch/sweep.h"
+#include "experiment/sweep.h"
 #include "model/parameter_panel.h"
 
 using davrel3::DesignRow;

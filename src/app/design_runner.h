@@ -18,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-#include "batch/session.h"
+#include "experiment/session.h"
 
 namespace davrel3 {
 class ParameterPanel;

@@ -6,9 +6,9 @@
 #include <map>
 #include <sstream>
 
-#include "batch/record.h"
-#include "batch/session.h"
-#include "batch/sweep.h"
+#include "experiment/record.h"
+#include "experiment/session.h"
+#include "experiment/sweep.h"
 
 #include <thread>
 #include <unistd.h>

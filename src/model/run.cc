@@ -70,6 +70,7 @@ std::string_view RunStatusName(RunStatus status) {
     case RunStatus::Stalled: return "stalled";
     case RunStatus::Failed: return "failed";
     case RunStatus::Refused: return "refused";
+    case RunStatus::Cancelled: return "cancelled";
   }
   return "";
 }
@@ -246,6 +247,11 @@ RunOutcome RunSimulation(RunContext& ctx) {
             (snapshot.Matches(system) || idleTimesteps >= kIdleTimestepLimit)) {
           outcome.status = RunStatus::Stalled;
           outcome.message = "The run stalled " + Where(k, thisTimestep) + ": no unit can be performed";
+          return outcome;
+        }
+        if (ctx.observer.CancelRequested()) {
+          outcome.status = RunStatus::Cancelled;
+          outcome.message = "The run was cancelled " + Where(k, thisTimestep);
           return outcome;
         }
       }

@@ -12,7 +12,8 @@
 
 namespace davrel3 {
 
-enum class RunStatus { Finished, Stalled, Failed, Refused };
+// Cancelled: the observer asked the run to stop; the state reached is kept.
+enum class RunStatus { Finished, Stalled, Failed, Refused, Cancelled };
 std::string_view RunStatusName(RunStatus status);
 
 struct RunOutcome {

@@ -45,6 +45,11 @@ class RunObserver {
   virtual void ShowStatesAgents() {}
   // MakeGrids after a commit: lay the agent frames out, then refresh them.
   virtual void MakeGrids() {}
+
+  // Asked once at the end of every timestep; true ends the run as cancelled
+  // with the state it reached. Called from the run's own thread, so an
+  // observer that answers for another thread reads an atomic flag.
+  virtual bool CancelRequested() { return false; }
 };
 
 }  // namespace davrel3

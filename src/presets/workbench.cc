@@ -128,7 +128,8 @@ RunOutcome Workbench::StartButtonClick(const std::function<void()>& draw) {
   }
   RunContext ctx = Context();
   RunOutcome outcome = RunSimulation(ctx);
-  if (outcome.status == RunStatus::Finished || outcome.status == RunStatus::Stalled) {
+  if (outcome.status == RunStatus::Finished || outcome.status == RunStatus::Stalled ||
+      outcome.status == RunStatus::Cancelled) {
     if (draw) {
       draw();
     } else {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/parameter_file.h"
+#include "experiment/parameter_file.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "batch/sweep.h"
+#include "experiment/sweep.h"
 #include "run_batch.h"
 
 namespace davrel3 {

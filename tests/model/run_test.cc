@@ -137,3 +137,34 @@ TEST(Run, FewerThanSixAgentsLeaveTheNewcomerOut) {
 
 }  // namespace
 }  // namespace davrel3
+
+namespace {
+
+// Asks the run to stop once it has seen a given number of timesteps end.
+class CancellingObserver : public davrel3::RunObserver {
+ public:
+  explicit CancellingObserver(int after) : after_(after) {}
+  bool CancelRequested() override { return ++seen_ >= after_; }
+
+ private:
+  int after_;
+  int seen_ = 0;
+};
+
+}  // namespace
+
+TEST(Run, CancelEndsTheRunWhereItIsAndStandsLikeAStall) {
+  davrel3::testing::Bench b;
+  CancellingObserver cancel(3);
+  b.bench.SetObserver(&cancel);
+  const davrel3::RunOutcome outcome = b.bench.StartButtonClick();
+  EXPECT_EQ(outcome.status, davrel3::RunStatus::Cancelled);
+  EXPECT_EQ(outcome.message, "The run was cancelled in task 1 at timestep 3");
+  EXPECT_EQ(outcome.timesteps, (std::vector<long long>{3}));
+  EXPECT_EQ(davrel3::RunStatusName(outcome.status), "cancelled");
+  // Three timesteps of six agents' work were kept, nothing after them.
+  EXPECT_GT(b.State().Task.PerformedCount, 0);
+  EXPECT_LT(b.State().Task.PerformedCount, b.State().Task.NrOfUnits);
+  EXPECT_FALSE(b.bench.StartEnabled());
+  EXPECT_TRUE(b.bench.DefaultEnabled());
+}

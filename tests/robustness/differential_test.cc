@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 
-#include "batch/record.h"
+#include "experiment/record.h"
 #include "sequences.h"
 
 namespace davrel3::testing {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/session.h"
+#include "experiment/session.h"
 #include "model/int_text.h"
 
 namespace davrel3::testing {

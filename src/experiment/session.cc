@@ -1,6 +1,6 @@
 #include "session.h"
 
-#include "batch/record.h"
+#include "experiment/record.h"
 #include "model/int_text.h"
 #include "model/measures.h"
 

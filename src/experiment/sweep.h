@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/session.h"
+#include "experiment/session.h"
 
 namespace davrel3 {
 
