@@ -1,0 +1,116 @@
+// Memory: the budget a batch shares between the runs it has going.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "experiment/memory_budget.h"
+
+namespace {
+
+using namespace davrel3;
+using namespace std::chrono_literals;
+
+TEST(MemoryBudget, ARequestLargerThanTheWholeBudgetIsRefusedAtOnce) {
+  MemoryBudget budget(1000);
+  EXPECT_EQ(budget.Acquire(1001, 0), MemoryBudget::Grant::TooLarge);
+  EXPECT_EQ(budget.InUse(), 0);
+  EXPECT_EQ(budget.Acquire(1000, 0), MemoryBudget::Grant::Granted);
+  EXPECT_EQ(budget.InUse(), 1000);
+}
+
+TEST(MemoryBudget, ARequestThatDoesNotFitWaitsUntilEnoughIsGivenBack) {
+  MemoryBudget budget(1000);
+  ASSERT_EQ(budget.Acquire(700, 0), MemoryBudget::Grant::Granted);
+  std::atomic<bool> granted{false};
+  std::thread waiter([&] {
+    EXPECT_EQ(budget.Acquire(600, 1), MemoryBudget::Grant::Granted);
+    granted = true;
+  });
+  std::this_thread::sleep_for(150ms);
+  EXPECT_FALSE(granted) << "600 of 1000 were granted while 700 were in use";
+  budget.Release(200);
+  std::this_thread::sleep_for(150ms);
+  EXPECT_FALSE(granted) << "granted with only 500 free";
+  budget.Release(500);
+  waiter.join();
+  EXPECT_TRUE(granted);
+  EXPECT_EQ(budget.InUse(), 600);
+}
+
+TEST(MemoryBudget, TheLowestPriorityIsServedFirstAndNotOvertaken) {
+  MemoryBudget budget(1000);
+  ASSERT_EQ(budget.Acquire(1000, 0), MemoryBudget::Grant::Granted);
+  std::vector<int> order;
+  std::mutex orderMutex;
+  auto request = [&](int priority, std::int64_t bytes) {
+    EXPECT_EQ(budget.Acquire(bytes, priority), MemoryBudget::Grant::Granted);
+    std::lock_guard lock(orderMutex);
+    order.push_back(priority);
+  };
+  std::thread big([&] { request(5, 900); });
+  std::this_thread::sleep_for(100ms);
+  // A small later request would fit once 100 are free, but run 5 waits first.
+  EXPECT_FALSE(budget.TryAcquire(50, 7));
+  std::thread small([&] { request(7, 50); });
+  std::this_thread::sleep_for(100ms);
+  budget.Release(100);
+  std::this_thread::sleep_for(150ms);
+  {
+    std::lock_guard lock(orderMutex);
+    EXPECT_TRUE(order.empty()) << "the small request overtook the large one";
+  }
+  budget.Release(900);
+  big.join();
+  small.join();
+  EXPECT_EQ(order, (std::vector<int>{5, 7}));
+  EXPECT_EQ(budget.InUse(), 950);
+}
+
+TEST(MemoryBudget, AWaitEndsWhenTheBatchIsStopped) {
+  MemoryBudget budget(100);
+  ASSERT_EQ(budget.Acquire(100, 0), MemoryBudget::Grant::Granted);
+  std::atomic<bool> stop{false};
+  std::thread waiter([&] { EXPECT_EQ(budget.Acquire(50, 1, [&] { return stop.load(); }), MemoryBudget::Grant::Stopped); });
+  std::this_thread::sleep_for(100ms);
+  stop = true;
+  waiter.join();
+  EXPECT_EQ(budget.InUse(), 100);
+  EXPECT_FALSE(budget.LowerWaiting(2)) << "a stopped request still holds its place";
+}
+
+TEST(MemoryBudget, SizesReadAsUsersWriteThem) {
+  const std::pair<const char*, std::int64_t> good[] = {
+      {"4G", std::int64_t{4} << 30},      {"512M", std::int64_t{512} << 20}, {"512MiB", std::int64_t{512} << 20},
+      {"32768k", std::int64_t{32} << 20}, {"2T", std::int64_t{2} << 40},    {"16777216", std::int64_t{16} << 20},
+      {"32MB", std::int64_t{32} << 20},   {"16777216B", std::int64_t{16} << 20}};
+  for (const auto& [text, expected] : good) {
+    std::int64_t bytes = 0;
+    EXPECT_EQ(ParseByteSize(text, bytes), std::nullopt) << text;
+    EXPECT_EQ(bytes, expected) << text;
+  }
+  for (const char* text : {"", "G", "4X", "-4G", "4 G", "4GG", "1.5G", "0", "1M", "99999999999999999999",
+                           "9000000000000000000T", "8E"}) {
+    std::int64_t bytes = 7;
+    const auto error = ParseByteSize(text, bytes);
+    ASSERT_TRUE(error.has_value()) << text;
+    std::string quoted = "'";
+    quoted += text;
+    quoted += '\'';
+    EXPECT_NE(error->find(quoted), std::string::npos) << *error;
+    EXPECT_EQ(bytes, 7) << text;
+  }
+  EXPECT_EQ(FormatByteSize(std::int64_t{8} << 30), "8G");
+  EXPECT_EQ(FormatByteSize(std::int64_t{1536} << 20), "1536M");
+  EXPECT_EQ(FormatByteSize(100), "100");
+}
+
+TEST(MemoryBudget, TheDefaultIsHalfOfThePhysicalMemory) {
+  const std::int64_t physical = PhysicalMemoryBytes();
+  ASSERT_GT(physical, 0);
+  EXPECT_EQ(DefaultMemoryBudget(), std::max(physical / 2, kMinimumMemoryBudget));
+}
+
+}  // namespace
