@@ -264,7 +264,8 @@ void Workbench::ShowEntrancePanel() {
 // ---------------------------------------------------------------- profiles
 
 template <typename Level>
-void Workbench::ApplyProfile(int agents, int skills, bool setInitialLevel, Level value) {
+void Workbench::ApplyProfile(const char* name, int agents, int skills, bool setInitialLevel, Level value) {
+  levelsProfile_ = name;
   auto& list = state_.System.Agents;
   list.resize(static_cast<std::size_t>(agents));
   for (int a = 1; a <= agents; ++a) {
@@ -281,44 +282,44 @@ void Workbench::ApplyProfile(int agents, int skills, bool setInitialLevel, Level
 }
 
 void Workbench::ProfileTwoSpecialists() {
-  ApplyProfile(2, 2, false, [](int a, int s) { return a == s ? 16.0 : 14.0; });
+  ApplyProfile("ProfileTwoSpecialists", 2, 2, false, [](int a, int s) { return a == s ? 16.0 : 14.0; });
 }
 
 void Workbench::ProfileTwoSpecialistsWide() {
-  ApplyProfile(2, 2, false, [](int a, int s) { return a == s ? 17.0 : 13.0; });
+  ApplyProfile("ProfileTwoSpecialistsWide", 2, 2, false, [](int a, int s) { return a == s ? 17.0 : 13.0; });
 }
 
 void Workbench::ProfileVariety() {
   static constexpr double kBlock[2][8] = {{18, 15, 14, 11, 12, 13, 16, 17}, {17, 16, 13, 12, 11, 14, 15, 18}};
-  ApplyProfile(2, 40, false, [](int a, int s) { return kBlock[a - 1][(s - 1) % 8]; });
+  ApplyProfile("ProfileVariety", 2, 40, false, [](int a, int s) { return kBlock[a - 1][(s - 1) % 8]; });
 }
 
 void Workbench::ProfileRotationLow() {
-  ApplyProfile(5, 5, false, [](int a, int s) { return 11.0 + (a + s - 2) % 5; });
+  ApplyProfile("ProfileRotationLow", 5, 5, false, [](int a, int s) { return 11.0 + (a + s - 2) % 5; });
 }
 
 void Workbench::ProfileRotationHigh() {
-  ApplyProfile(5, 5, false, [](int a, int s) { return 13.0 + (a + s - 2) % 5; });
+  ApplyProfile("ProfileRotationHigh", 5, 5, false, [](int a, int s) { return 13.0 + (a + s - 2) % 5; });
 }
 
 void Workbench::ProfileTwoAgents() {
-  ApplyProfile(2, 5, false, [](int a, int s) { return 9.0 + a + s; });
+  ApplyProfile("ProfileTwoAgents", 2, 5, false, [](int a, int s) { return 9.0 + a + s; });
 }
 
 void Workbench::ProfileThreeAgents() {
-  ApplyProfile(3, 5, false, [](int a, int s) { return 9.0 + a + s; });
+  ApplyProfile("ProfileThreeAgents", 3, 5, false, [](int a, int s) { return 9.0 + a + s; });
 }
 
 void Workbench::ProfileAgentVariety() {
-  ApplyProfile(5, 40, true, [](int a, int s) { return 14.0 + (a + s - 2) % 5; });
+  ApplyProfile("ProfileAgentVariety", 5, 40, true, [](int a, int s) { return 14.0 + (a + s - 2) % 5; });
 }
 
 void Workbench::ProfileNoFit() {
-  ApplyProfile(5, 5, true, [](int a, int s) { return 15.0 + (a + s + 2) % 5; });
+  ApplyProfile("ProfileNoFit", 5, 5, true, [](int a, int s) { return 15.0 + (a + s + 2) % 5; });
 }
 
 void Workbench::ProfileFit() {
-  ApplyProfile(5, 6, true, [](int a, int s) { return 14.5 + (a + s + 3) % 6; });
+  ApplyProfile("ProfileFit", 5, 6, true, [](int a, int s) { return 14.5 + (a + s + 3) % 6; });
 }
 
 // ---------------------------------------------------------------- configurations
@@ -504,6 +505,22 @@ const std::vector<Configuration>& Configurations() {
       {"twoagents", &Workbench::TwoAgentsbuttonClick},
       {"threeagents", &Workbench::ThreeAgentsButtonClick},
       {"agentvariety", &Workbench::AgentVarietyButtonClick},
+  };
+  return kList;
+}
+
+const std::vector<SkillProfile>& SkillProfiles() {
+  static const std::vector<SkillProfile> kList = {
+      {"ProfileTwoSpecialists", &Workbench::ProfileTwoSpecialists},
+      {"ProfileTwoSpecialistsWide", &Workbench::ProfileTwoSpecialistsWide},
+      {"ProfileVariety", &Workbench::ProfileVariety},
+      {"ProfileRotationLow", &Workbench::ProfileRotationLow},
+      {"ProfileRotationHigh", &Workbench::ProfileRotationHigh},
+      {"ProfileTwoAgents", &Workbench::ProfileTwoAgents},
+      {"ProfileThreeAgents", &Workbench::ProfileThreeAgents},
+      {"ProfileAgentVariety", &Workbench::ProfileAgentVariety},
+      {"ProfileNoFit", &Workbench::ProfileNoFit},
+      {"ProfileFit", &Workbench::ProfileFit},
   };
   return kList;
 }

@@ -46,6 +46,9 @@ class Workbench {
 
   bool StartEnabled() const { return startEnabled_; }
   bool DefaultEnabled() const { return defaultEnabled_; }
+  // The name of the skill profile that last wrote the agents' levels
+  // ("ProfileNoFit", ...); empty before any profile.
+  const std::string& LevelsProfile() const { return levelsProfile_; }
 
   // --- commit, OK, Cancel, Remove
   // Converts and checks every parameter the commit reads (throws
@@ -131,7 +134,7 @@ class Workbench {
   // Sets the agent array to `agents` agents of `skills` skills each and gives
   // agent a (from 1), skill s (from 1) the level value(a, s).
   template <typename Level>
-  void ApplyProfile(int agents, int skills, bool setInitialLevel, Level value);
+  void ApplyProfile(const char* name, int agents, int skills, bool setInitialLevel, Level value);
 
   ParameterPanel& panel_;
   ModelState state_;
@@ -139,6 +142,7 @@ class Workbench {
   RunObserver* observer_ = &silent_;
   bool startEnabled_ = false;
   bool defaultEnabled_ = false;
+  std::string levelsProfile_;
 };
 
 // The named configurations, by the names the headless runner accepts.
@@ -147,5 +151,12 @@ struct Configuration {
   void (Workbench::*apply)();
 };
 const std::vector<Configuration>& Configurations();
+
+// The skill profiles, by their own names.
+struct SkillProfile {
+  const char* name;
+  void (Workbench::*apply)();
+};
+const std::vector<SkillProfile>& SkillProfiles();
 
 }  // namespace davrel3

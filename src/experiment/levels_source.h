@@ -1,0 +1,22 @@
+// Where the levels a run started from came from, as a manifest records it:
+// the skill profile that last wrote them, the rotation pattern, a level file
+// or a parameter file (by name and SHA-256 of its bytes), or the levels
+// editor.
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace davrel3 {
+
+struct LevelsSource {
+  std::string Kind;    // "profile", "rotation", "file", "parameters" or "editor"
+  std::string Name;    // the profile's name, or the file's as it was given
+  std::string Sha256;  // a file's, in hex
+};
+
+// {"kind": ..., "name": ..., "sha256": ...}, leaving out what the kind lacks.
+nlohmann::ordered_json LevelsSourceJson(const LevelsSource& source);
+
+}  // namespace davrel3
