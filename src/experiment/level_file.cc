@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "experiment/record.h"
 #include "experiment/sha256.h"
 #include "model/int_text.h"
 
@@ -177,12 +176,28 @@ std::string LevelFileText(const LevelTable& table) {
     text += ',';
     text += IntToStr(entry.Skill);
     text += ',';
-    text += ShortestNumber(entry.Expertise);
+    text += LevelText(entry.Expertise);
     text += ',';
-    text += ShortestNumber(entry.Motivation);
+    text += LevelText(entry.Motivation);
     text += '\n';
   }
   return text;
+}
+
+std::string LevelText(double value) {
+  char buffer[64];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  if (error != std::errc()) return "0";  // cannot happen: 64 characters hold any double
+  return std::string(buffer, end);
+}
+
+std::optional<double> ParseLevel(std::string_view text) {
+  text = Trim(text);
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
+  return value;
 }
 
 }  // namespace davrel3

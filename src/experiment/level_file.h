@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,5 +53,11 @@ LevelFile ReadLevelFile(const std::string& path);
 // The table as a level file, every agent and skill, numbers that read back
 // exactly.
 std::string LevelFileText(const LevelTable& table);
+// A level in the shortest decimal form that reads back to the same double
+// ("14", "15.5", "0.1").
+std::string LevelText(double value);
+// A decimal number with a point that is finite, as a level file's cells and
+// the editor's cells take it; nullopt for anything else.
+std::optional<double> ParseLevel(std::string_view text);
 
 }  // namespace davrel3

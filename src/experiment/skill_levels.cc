@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "model/int_text.h"
 #include "model/model_state.h"
@@ -87,6 +88,45 @@ LevelTable ProfileLevels(void (Workbench::*profile)()) {
   Workbench scratch(panel);
   (scratch.*profile)();
   return HeldLevels(scratch.State().System);
+}
+
+namespace {
+
+// The name of the profile that `step` leaves behind on a fresh start-up.
+std::string ProfileAfter(const std::function<void(Workbench&, ParameterPanel&)>& step) {
+  InMemoryPanel panel;
+  Workbench scratch(panel);
+  scratch.FormCreate();
+  step(scratch, panel);
+  return scratch.LevelsProfile();
+}
+
+}  // namespace
+
+const std::vector<ProfileOffer>& ProfileOffers() {
+  static const std::vector<ProfileOffer> kOffers = [] {
+    std::vector<ProfileOffer> offers;
+    for (const SkillProfile& profile : SkillProfiles()) offers.push_back({profile.name, profile.apply, {}});
+    auto usedBy = [&](const std::string& profile, const std::string& user) {
+      for (auto& offer : offers) {
+        if (offer.Name == profile) offer.UsedBy.push_back(user);
+      }
+    };
+    const char* const kConditions[] = {"No Fit", "Fit"};
+    for (int fit = 0; fit < 2; ++fit) {
+      usedBy(ProfileAfter([fit](Workbench& bench, ParameterPanel& panel) {
+               panel.SetItemIndex(Choice::FitNoFit, fit);
+               bench.DefineButtonClick();
+             }),
+             kConditions[fit]);
+    }
+    for (const Configuration& configuration : Configurations()) {
+      usedBy(ProfileAfter([&](Workbench& bench, ParameterPanel&) { (bench.*configuration.apply)(); }),
+             configuration.name);
+    }
+    return offers;
+  }();
+  return kOffers;
 }
 
 LevelTable FitLevels(const LevelTable& source, int agents, int skills) {

@@ -58,6 +58,16 @@ double RotationLevel(int agent, int skill);
 LevelTable RotationLevels(int agents, int skills);
 // The levels a skill profile writes, with as many agents and skills as it lists.
 LevelTable ProfileLevels(void (Workbench::*profile)());
+// A skill profile as the levels editor offers it: its name, and what applies
+// it (the conditions "No Fit" and "Fit" by Define, the configurations by
+// their names), found by applying each on a scratch workbench.
+struct ProfileOffer {
+  std::string Name;
+  void (Workbench::*Apply)() = nullptr;
+  std::vector<std::string> UsedBy;
+};
+const std::vector<ProfileOffer>& ProfileOffers();
+
 // The table resized to agents x skills as a commit resizes a profile: what it
 // lists beyond is dropped, what it does not reach is 0.
 LevelTable FitLevels(const LevelTable& source, int agents, int skills);

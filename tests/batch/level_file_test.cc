@@ -110,6 +110,19 @@ TEST(LevelFile, AWrittenTableReadsBackExactly) {
   EXPECT_TRUE(back == table);
 }
 
+TEST(LevelFile, LevelTextsAreShortAndExact) {
+  EXPECT_EQ(LevelText(14), "14");
+  EXPECT_EQ(LevelText(15.5), "15.5");
+  EXPECT_EQ(LevelText(0.1), "0.1");
+  EXPECT_EQ(LevelText(-0.0), "-0");
+  EXPECT_EQ(ParseLevel(LevelText(1.0 / 3)), 1.0 / 3);
+  EXPECT_EQ(ParseLevel(" 12.25 "), 12.25);
+  EXPECT_EQ(ParseLevel("12,25"), std::nullopt);
+  EXPECT_EQ(ParseLevel("nan"), std::nullopt);
+  EXPECT_EQ(ParseLevel("1e400"), std::nullopt);
+  EXPECT_EQ(ParseLevel(""), std::nullopt);
+}
+
 TEST(LevelFile, ReadsOnlyRegularFilesOfBoundedSize) {
   Folder folder;
   const std::string good = folder.Write("good.csv", "agent,skill,expertise,motivation\n1,2,3,4\n");

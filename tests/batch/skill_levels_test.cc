@@ -89,6 +89,22 @@ TEST(SkillLevels, EveryConfigurationsProfileFittedToItsGroupIsWhatItCommits) {
   EXPECT_EQ(define.bench.LevelsProfile(), "ProfileFit");
 }
 
+TEST(SkillLevels, ProfileOffersNameWhatAppliesThem) {
+  const auto& offers = ProfileOffers();
+  ASSERT_EQ(offers.size(), SkillProfiles().size());
+  auto users = [&](const std::string& name) {
+    for (const auto& offer : offers) {
+      if (offer.Name == name) return offer.UsedBy;
+    }
+    return std::vector<std::string>{"missing"};
+  };
+  EXPECT_EQ(users("ProfileNoFit"), (std::vector<std::string>{"No Fit", "startup"}));
+  EXPECT_EQ(users("ProfileFit"), (std::vector<std::string>{"Fit"}));
+  EXPECT_EQ(users("ProfileTwoSpecialists"), (std::vector<std::string>{"rotate", "spec"}));
+  EXPECT_EQ(users("ProfileAgentVariety"), (std::vector<std::string>{"default", "agentvariety"}));
+  EXPECT_EQ(users("ProfileRotationHigh"), (std::vector<std::string>{"jobrot2"}));
+}
+
 TEST(SkillLevels, ProfilesHaveTheirOwnSizesAndFittingDropsOrZeroes) {
   const LevelTable fit = ProfileLevels(&Workbench::ProfileFit);
   EXPECT_EQ(fit.Agents, 5);
