@@ -1,15 +1,11 @@
 #include "level_file.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <map>
 #include <utility>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "experiment/input_file.h"
 #include "experiment/sha256.h"
 #include "model/int_text.h"
 
@@ -125,37 +121,11 @@ std::vector<LevelEntry> ParseLevelFile(std::string_view text) {
 }
 
 LevelFile ReadLevelFile(const std::string& path) {
-  const std::string name = "level file " + path;
-  auto fail = [&](const std::string& why) -> LevelFile { throw LevelFileError("The " + name + " " + why); };
-  // Non-blocking, so that a named pipe cannot hold the program up; only a
-  // regular file is read.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return fail("does not exist");
-    if (errno == EACCES) return fail("may not be read (no permission)");
-    if (errno == EISDIR) return fail("is a folder, not a file");
-    return fail("cannot be opened");
-  }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) return fail("cannot be opened");
-  if (S_ISDIR(info.st_mode)) return fail("is a folder, not a file");
-  if (!S_ISREG(info.st_mode)) return fail("is not a regular file");
-  if (static_cast<unsigned long long>(info.st_size) > kLevelFileByteLimit) return fail("is larger than 16 MiB");
   std::string bytes;
-  char buffer[65536];
-  while (true) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return fail("could not be read to its end");
-    }
-    if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
-    if (bytes.size() > kLevelFileByteLimit) return fail("is larger than 16 MiB");
+  try {
+    bytes = ReadWholeFile(path, static_cast<std::int64_t>(kLevelFileByteLimit));
+  } catch (const InputFileError& error) {
+    throw LevelFileError(error.what());
   }
   LevelFile file;
   file.Name = path;
@@ -163,7 +133,7 @@ LevelFile ReadLevelFile(const std::string& path) {
   try {
     file.Entries = ParseLevelFile(bytes);
   } catch (const LevelFileError& error) {
-    throw LevelFileError("The " + name + ", " + error.what());
+    throw LevelFileError("The level file " + path + ", " + error.what());
   }
   return file;
 }

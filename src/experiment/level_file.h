@@ -48,7 +48,7 @@ struct LevelFile {
 // skill given twice.
 std::vector<LevelEntry> ParseLevelFile(std::string_view text);
 // Reads a regular file of at most kLevelFileByteLimit bytes and parses it;
-// throws LevelFileError, also when it cannot be read.
+// throws LevelFileError, also when it cannot be read (input_file.h).
 LevelFile ReadLevelFile(const std::string& path);
 // The table as a level file, every agent and skill, numbers that read back
 // exactly.

@@ -140,14 +140,14 @@ TEST(LevelFile, ReadsOnlyRegularFilesOfBoundedSize) {
     }
     return "accepted";
   };
-  EXPECT_EQ(message(folder.path + "/none.csv"), "The level file " + folder.path + "/none.csv does not exist");
-  EXPECT_EQ(message(folder.path), "The level file " + folder.path + " is a folder, not a file");
+  EXPECT_EQ(message(folder.path + "/none.csv"), "cannot read " + folder.path + "/none.csv: No such file or directory");
+  EXPECT_EQ(message(folder.path), "cannot read " + folder.path + ": it is a folder, not a regular file");
   const std::string fifo = folder.path + "/pipe.csv";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(message(fifo), "The level file " + fifo + " is not a regular file");
+  EXPECT_EQ(message(fifo), "cannot read " + fifo + ": it is a pipe, not a regular file");
   const std::string big = folder.Write("big.csv", "");
   ASSERT_EQ(truncate(big.c_str(), static_cast<off_t>(kLevelFileByteLimit) + 1), 0);
-  EXPECT_EQ(message(big), "The level file " + big + " is larger than 16 MiB");
+  EXPECT_EQ(message(big), "cannot read " + big + ": it is larger than 16 MiB");
   const std::string bad = folder.Write("bad.csv", "agent,skill,expertise,motivation\n1,1,x,1\n");
   EXPECT_EQ(message(bad), "The level file " + bad + ", line 2: the expertise 'x' is not a number (write decimals "
                           "with a point)");
