@@ -696,7 +696,7 @@ void TParForm::FormCreate() {
 void TParForm::StartButtonClick() {
   Handle([this] {
     // Read as the runner reads them for its record: just before START.
-    nlohmann::ordered_json parameters = davrel3::ReadParameters(panel_);
+    davrel3::ParameterValues parameters = davrel3::ReadParameters(panel_);
     davrel3::RunOutcome outcome;
     try {
       outcome = bench_.StartButtonClick(afterRunDraw_);
@@ -904,7 +904,7 @@ bool TParForm::OpenParameters(const QString& path) {
 }
 
 bool TParForm::SaveParameters(const QString& path) {
-  const std::string text = davrel3::SaveParameters(panel_).dump(2) + "\n";
+  const std::string text = davrel3::SaveParameters(panel_);
   QString error;
   if (!data_export::SaveText(path, QString::fromStdString(text), &error)) {
     ShowMessage(error);
@@ -922,10 +922,8 @@ bool TParForm::SaveRunRecord(const QString& path) {
   QString text;
   try {
     // The runner's --json form: every run of the session in "runs".
-    nlohmann::ordered_json out;
-    out["runs"] = nlohmann::ordered_json::array();
-    out["runs"].push_back(davrel3::RunRecord(bench_, lastRun_->outcome, lastRun_->parameters));
-    text = QString::fromStdString(out.dump() + "\n");
+    text = QString::fromStdString(
+        davrel3::RunRecordsDocument({davrel3::RunRecord(bench_, lastRun_->outcome, lastRun_->parameters)}) + "\n");
   } catch (const std::exception& error) {
     ShowMessage(QString("The run record could not be made: %1").arg(QString::fromStdString(error.what())));
     return false;
@@ -962,6 +960,12 @@ void TParForm::AskSaveRunRecord() {
 
 void TParForm::RunDesignButtonClick() {
   if (designRunner_->IsRunning()) return;
+  // As davrel3-batch --design: parameters that would be refused run nothing.
+  const davrel3::SessionOptions options = DesignOptions(panel_);
+  if (auto refusal = davrel3::CommitRefusal(options)) {
+    ShowMessage(QString::fromStdString(*refusal));
+    return;
+  }
   RunDesignButton->setEnabled(false);
   const int total = DesignRunner::Conditions();
   if (!designProgress_) {
@@ -980,7 +984,7 @@ void TParForm::RunDesignButtonClick() {
   designProgress_->setRange(0, total);
   designProgress_->setValue(0);
   designProgress_->setLabelText(QString("Running the design: 0 of %1 conditions done").arg(total));
-  designRunner_->Start(DesignOptions(panel_));
+  designRunner_->Start(options);
 }
 
 void TParForm::DesignProgress(int done, int total) {

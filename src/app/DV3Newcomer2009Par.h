@@ -29,7 +29,7 @@
 #include <memory>
 #include <optional>
 
-#include <nlohmann/json.hpp>
+#include "experiment/record.h"
 
 #include "presets/workbench.h"
 #include "widget_panel.h"
@@ -236,7 +236,7 @@ class TParForm : public QWidget {
   // when the user saves it. A commit replaces the model and clears it.
   struct LastRun {
     davrel3::RunOutcome outcome;
-    nlohmann::ordered_json parameters;
+    davrel3::ParameterValues parameters;
   };
   std::optional<LastRun> lastRun_;
 

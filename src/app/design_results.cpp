@@ -5,6 +5,8 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,11 +17,12 @@
 #include <QValueAxis>
 
 #include "experiment/record.h"
+#include "experiment/table_format.h"
 #include "data_export.h"
 #include "model/parameter_panel.h"
 
 using davrel3::Choice;
-using davrel3::DesignRow;
+using davrel3::TableRow;
 
 namespace {
 
@@ -32,11 +35,13 @@ QString ItemText(Choice choice, int index) {
 // The condition as the chart's category axis shows it, one item per line.
 // The axis cuts labels wider than a short word, so the two long newcomer
 // items are abbreviated ("Spec.", "Gen."); the table spells them out.
-QString ConditionLabel(const DesignRow& row) {
-  QString newcomer = ItemText(Choice::Newcomer, row.newcomer);
-  if (row.newcomer == 1) newcomer = "Spec.";
-  if (row.newcomer == 2) newcomer = "Gen.";
-  return ItemText(Choice::FitNoFit, row.fit) + "<br>" + newcomer + "<br>" + ItemText(Choice::HiLo, row.skills);
+QString ConditionLabel(const TableRow& row) {
+  const int item = row.Item(Choice::Newcomer);
+  QString newcomer = ItemText(Choice::Newcomer, item);
+  if (item == 1) newcomer = "Spec.";
+  if (item == 2) newcomer = "Gen.";
+  return ItemText(Choice::FitNoFit, row.Item(Choice::FitNoFit)) + "<br>" + newcomer + "<br>" +
+         ItemText(Choice::HiLo, row.Item(Choice::HiLo));
 }
 
 }  // namespace
@@ -61,7 +66,7 @@ int DesignResultsModel::columnCount(const QModelIndex& parent) const {
 
 QVariant DesignResultsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const DesignRow& row = result_.rows[static_cast<std::size_t>(index.row())];
+  const TableRow& row = result_.rows[static_cast<std::size_t>(index.row())];
   const int column = index.column();
   const int firstMeasure = kLeadColumns + result_.agents;
   const bool numeric = column >= 3;
@@ -72,13 +77,15 @@ QVariant DesignResultsModel::data(const QModelIndex& index, int role) const {
 
   switch (column) {
     case 0:
-      return ItemText(Choice::FitNoFit, row.fit);
+      return ItemText(Choice::FitNoFit, row.Item(Choice::FitNoFit));
     case 1:
-      return ItemText(Choice::Newcomer, row.newcomer);
+      return ItemText(Choice::Newcomer, row.Item(Choice::Newcomer));
     case 2:
-      return ItemText(Choice::HiLo, row.skills);
+      return ItemText(Choice::HiLo, row.Item(Choice::HiLo));
     case 4:
     {
+      // The tooltip says why a run did not finish.
+      if (role == Qt::ToolTipRole && !row.message.empty()) return QString::fromStdString(row.message);
       const std::string_view status = davrel3::RunStatusName(row.status);
       return QString::fromUtf8(status.data(), static_cast<int>(status.size()));
     }
@@ -182,7 +189,7 @@ void DesignResultsWindow::SetResult(const DesignResult& result) {
   model_->SetResult(result);
   table_->resizeColumnsToContents();
   int refused = 0;
-  for (const DesignRow& row : result.rows) refused += row.status != davrel3::RunStatus::Finished;
+  for (const TableRow& row : result.rows) refused += row.status != davrel3::RunStatus::Finished;
   QString summary = QString("%1 conditions, %2 rows, from the parameters on the main window when the design "
                             "was started.")
                         .arg(DesignRunner::Conditions())
@@ -203,10 +210,9 @@ void DesignResultsWindow::FillChart() {
   // as the work-time table's "Tot." column sums the unrounded values.
   QStringList categories;
   QList<qreal> slow, sum;
-  const DesignRow* previous = nullptr;
-  for (const DesignRow& row : model_->Result().rows) {
-    const bool sameCondition = previous && previous->fit == row.fit && previous->newcomer == row.newcomer &&
-                               previous->skills == row.skills;
+  const TableRow* previous = nullptr;
+  for (const TableRow& row : model_->Result().rows) {
+    const bool sameCondition = previous && previous->run == row.run;
     if (!sameCondition) {
       categories << ConditionLabel(row);
       slow << 0;
@@ -244,15 +250,34 @@ void DesignResultsWindow::FillChart() {
 QString DesignResultsWindow::CsvText() const { return QString::fromStdString(model_->Result().CsvText()); }
 
 QString DesignResultsWindow::TabText() const {
-  // No cell of the runner's table holds a comma (item captions, status names
-  // and numbers), so every comma is a separator.
-  QString text = CsvText();
-  text.replace(',', '\t');
+  // The same cells, tab-separated; a tab or line break inside a cell (a
+  // message) becomes a space so every line stays one row.
+  const DesignResult& result = model_->Result();
+  auto line = [](const std::vector<std::string>& cells) {
+    QStringList parts;
+    for (const auto& cell : cells) {
+      QString text = QString::fromStdString(cell);
+      text.replace('\t', ' ').replace('\n', ' ').replace('\r', ' ');
+      parts << text;
+    }
+    return parts.join('\t') + '\n';
+  };
+  QString text = line(davrel3::TableColumns(result.agents));
+  for (const TableRow& row : result.rows) text += line(davrel3::TableRowCells(row, result.agents));
   return text;
 }
 
 bool DesignResultsWindow::SaveCsv(const QString& path, QString* error) const {
-  return data_export::SaveText(path, CsvText(), error);
+  if (!data_export::SaveText(path, CsvText(), error)) return false;
+  // The manifest beside the table, as the runner's --output writes it.
+  const QFileInfo info(path);
+  const std::string tablePath = QFile::encodeName(info.absoluteFilePath()).toStdString();
+  const std::string tableName = QFile::encodeName(info.fileName()).toStdString();
+  if (auto problem = davrel3::WriteManifest(tablePath, model_->Result().Manifest(tableName))) {
+    if (error) *error = QString::fromStdString(*problem);
+    return false;
+  }
+  return true;
 }
 
 bool DesignResultsWindow::SaveImage(const QString& path, QString* error) const {

@@ -2,11 +2,16 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <chrono>
 
 #include "experiment/sweep.h"
+#include "experiment/table_format.h"
+#include "experiment/table_writer.h"
+#include "experiment/sha256.h"
+#include "experiment/version.h"
 #include "model/parameter_panel.h"
 
-using davrel3::DesignRow;
+using davrel3::TableRow;
 using davrel3::Field;
 using davrel3::SessionOptions;
 using davrel3::SweepPlan;
@@ -21,10 +26,25 @@ SweepPlan DesignPlan() {
 
 }  // namespace
 
-std::string DesignResult::CsvText() const {
-  std::string text = davrel3::DesignCsvHeader(agents) + "\n";
-  for (const DesignRow& row : rows) text += davrel3::DesignCsvRow(row, agents) + "\n";
-  return text;
+std::string DesignResult::CsvText() const { return davrel3::TableText(rows, agents); }
+
+davrel3::TableManifest DesignResult::Manifest(const std::string& tableName) const {
+  davrel3::TableManifest manifest;
+  manifest.program = "davrel3 (Run design)";
+  manifest.version = davrel3::ProgramVersion();
+  manifest.commandLine = {"davrel3-batch", "--design"};
+  for (const auto& [field, text] : options.sets) {
+    manifest.commandLine.push_back("--set");
+    manifest.commandLine.push_back(std::string(davrel3::FieldName(field)) + "=" + text);
+  }
+  manifest.started = started;
+  manifest.ended = ended;
+  manifest.runs = DesignRunner::Conditions();
+  manifest.rows = static_cast<long long>(rows.size());
+  manifest.table = tableName;
+  manifest.sha256 = davrel3::Sha256Hex(CsvText());
+  manifest.schemaVersion = davrel3::kTableSchemaVersion;
+  return manifest;
 }
 
 SessionOptions DesignOptions(const davrel3::ParameterPanel& panel) {
@@ -63,17 +83,17 @@ void DesignRunner::Start(const SessionOptions& options) {
   done_ = 0;
   result_ = DesignResult{};
   result_.options = options;
-  // The same column count as the runner's table: a dry commit of the options.
-  result_.agents = davrel3::SweepAgentColumns(options, plan);
+  result_.started = davrel3::UtcTimestamp(std::chrono::system_clock::now());
+  // The same column count as the runner's table: a dry commit of every condition.
+  result_.agents = davrel3::MeasurePlan(options, plan, 0, plan.Runs(), 1).agents;
   byRun_.assign(static_cast<std::size_t>(plan.Runs()), {});
 
   for (long long run = 0; run < plan.Runs(); ++run) {
     auto current = generation_;
     pool_.start([this, current, generation, plan, options, run] {
       if (current->load() != generation) return;
-      int fit = 0, newcomer = 0, skills = 0;
-      plan.ConditionOf(run, fit, newcomer, skills);
-      std::vector<DesignRow> rows = davrel3::RunCondition(plan.OptionsOf(options, run), fit, newcomer, skills);
+      std::vector<TableRow> rows =
+          davrel3::RunCondition(plan.OptionsOf(options, run), *plan.ConditionOf(run), run + 1).rows;
       if (current->load() != generation) return;
       // Queued to the runner's thread; dropped by Qt if the runner is gone.
       QMetaObject::invokeMethod(
@@ -92,7 +112,7 @@ void DesignRunner::Cancel() {
   emit Cancelled();
 }
 
-void DesignRunner::Deliver(int generation, long long run, std::vector<DesignRow> rows) {
+void DesignRunner::Deliver(int generation, long long run, std::vector<TableRow> rows) {
   if (!running_ || generation != generation_->load()) return;
   byRun_[static_cast<std::size_t>(run)] = std::move(rows);
   ++done_;
@@ -100,6 +120,7 @@ void DesignRunner::Deliver(int generation, long long run, std::vector<DesignRow>
   emit Progress(done_, total);
   if (done_ < total) return;
   running_ = false;
+  result_.ended = davrel3::UtcTimestamp(std::chrono::system_clock::now());
   for (auto& conditionRows : byRun_) {
     result_.rows.insert(result_.rows.end(), conditionRows.begin(), conditionRows.end());
   }

@@ -1,7 +1,7 @@
 // DesignRunner: the 18 conditions of the experimental design, run from the
 // main window on worker threads while the window stays responsive.
 //
-// Each condition is the batch library's RunCondition, in its own workbench,
+// Each condition is the experiment library's RunCondition, in its own workbench,
 // from start-up options that type every parameter text of the window (except
 // the entrance time, which every commit sets itself). So the rows are exactly
 // those of `davrel3-batch --design --set FIELD=TEXT ...` for the same texts,
@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "experiment/manifest.h"
 #include "experiment/session.h"
 
 namespace davrel3 {
@@ -25,14 +26,19 @@ class ParameterPanel;
 }
 
 // What a design run produced: the options it started from, how many agent
-// columns the runner's CSV has for them, and the rows in condition order.
+// columns the runner's CSV has for them, the rows in condition order, and
+// when it started and ended (UTC) for the manifest.
 struct DesignResult {
   davrel3::SessionOptions options;
   int agents = 0;
-  std::vector<davrel3::DesignRow> rows;
+  std::vector<davrel3::TableRow> rows;
+  std::string started, ended;
 
   // The CSV text davrel3-batch --design prints for these options.
   std::string CsvText() const;
+  // The manifest of that text saved as `tableName`: the runner command that
+  // prints the same table stands as its command line.
+  davrel3::TableManifest Manifest(const std::string& tableName) const;
 };
 
 // The design's session options from the panel as it stands: every field but
@@ -65,7 +71,7 @@ class DesignRunner : public QObject {
   void Cancelled();
 
  private:
-  void Deliver(int generation, long long run, std::vector<davrel3::DesignRow> rows);
+  void Deliver(int generation, long long run, std::vector<davrel3::TableRow> rows);
 
   QThreadPool pool_;
   // Checked by every condition before it begins; a new start or a cancel
@@ -75,5 +81,5 @@ class DesignRunner : public QObject {
   bool running_ = false;
   int done_ = 0;
   DesignResult result_;
-  std::vector<std::vector<davrel3::DesignRow>> byRun_;
+  std::vector<std::vector<davrel3::TableRow>> byRun_;
 };

@@ -4,11 +4,13 @@
 #include <optional>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 namespace davrel3 {
 
 using Json = nlohmann::ordered_json;
 
-Json SaveParameters(const ParameterPanel& panel) {
+std::string SaveParameters(const ParameterPanel& panel) {
   Json file = Json::object();
   file["format"] = kParameterFileFormat;
   file["version"] = kParameterFileVersion;
@@ -24,7 +26,7 @@ Json SaveParameters(const ParameterPanel& panel) {
     items[std::string(ChoiceName(choice))] = panel.ItemIndex(choice);
   }
   file["items"] = std::move(items);
-  return file;
+  return file.dump(2) + "\n";
 }
 
 namespace {

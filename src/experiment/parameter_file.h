@@ -15,8 +15,6 @@
 #include <stdexcept>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 #include "model/parameter_panel.h"
 
 namespace davrel3 {
@@ -30,7 +28,8 @@ class ParameterFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-nlohmann::ordered_json SaveParameters(const ParameterPanel& panel);
+// The file's text: every field and item of the panel as it stands.
+std::string SaveParameters(const ParameterPanel& panel);
 
 // Checks the whole text first and throws ParameterFileError before touching
 // the panel if anything is wrong; then writes every listed text, position and

@@ -1,30 +1,43 @@
 #include "record.h"
 
+#include <nlohmann/json.hpp>
+
 #include "model/int_text.h"
 
 namespace davrel3 {
 
 using Json = nlohmann::ordered_json;
 
-Json ReadParameters(const ParameterPanel& panel) {
-  Json out = Json::object();
+ParameterValues ReadParameters(const ParameterPanel& panel) {
+  ParameterValues values;
   for (int f = 0; f < kFieldCount; ++f) {
-    const Field field = static_cast<Field>(f);
     try {
-      out[std::string(FieldName(field))] = panel.Read(field);
+      values.fields[f] = panel.Read(static_cast<Field>(f));
     } catch (const ConversionError&) {
-      out[std::string(FieldName(field))] = nullptr;
+      values.fields[f] = std::nullopt;
     }
   }
-  out["FitNoFit"] = panel.ItemIndex(Choice::FitNoFit);
-  out["Newcomer"] = panel.ItemIndex(Choice::Newcomer);
-  out["HiLo"] = panel.ItemIndex(Choice::HiLo);
-  return out;
+  for (int c = 0; c < kChoiceCount; ++c) values.items[c] = panel.ItemIndex(static_cast<Choice>(c));
+  return values;
 }
 
 std::string ShortestNumber(double value) { return Json(value).dump(); }
 
 namespace {
+
+Json ParametersObject(const ParameterValues& values) {
+  Json out = Json::object();
+  for (int f = 0; f < kFieldCount; ++f) {
+    const std::string name(FieldName(static_cast<Field>(f)));
+    if (values.fields[f]) {
+      out[name] = *values.fields[f];
+    } else {
+      out[name] = nullptr;
+    }
+  }
+  for (int c = 0; c < kChoiceCount; ++c) out[std::string(ChoiceName(static_cast<Choice>(c)))] = values.items[c];
+  return out;
+}
 
 Json Levels(const std::vector<std::vector<SkillSlots>>& table, int lastRow) {
   Json rows = Json::array();
@@ -58,13 +71,13 @@ Json Agents(const TSystem& system) {
 
 }  // namespace
 
-Json RunRecord(const Workbench& bench, const RunOutcome& outcome, const Json& parameters) {
+std::string RunRecord(const Workbench& bench, const RunOutcome& outcome, const ParameterValues& parameters) {
   const ModelState& state = bench.State();
   const RunHistory& history = state.History;
   Json run = Json::object();
   run["status"] = std::string(RunStatusName(outcome.status));
   run["message"] = outcome.message;
-  run["parameters"] = parameters;
+  run["parameters"] = ParametersObject(parameters);
   run["timesteps"] = outcome.timesteps;
   run["history_length"] = history.HistoryLength;
   run["expertise"] = Levels(history.ExpertiseHistory, history.HistoryLength);
@@ -78,7 +91,16 @@ Json RunRecord(const Workbench& bench, const RunOutcome& outcome, const Json& pa
   run["allocation_grid"] = state.AllocationGrid.RowMajor();
   run["work_time_grid"] = state.WorkTimeGrid.RowMajor();
   run["agents"] = Agents(state.System);
-  return run;
+  return run.dump();
+}
+
+std::string RunRecordsDocument(const std::vector<std::string>& records) {
+  std::string text = "{\"runs\":[";
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (i > 0) text += ',';
+    text += records[i];
+  }
+  return text + "]}";
 }
 
 }  // namespace davrel3

@@ -3,18 +3,32 @@
 // history, the grids after the draw, and every agent's final state.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "presets/workbench.h"
 
 namespace davrel3 {
 
-// Every parameter field and radio group as an integer, null for a text that
-// is not a whole number.
-nlohmann::ordered_json ReadParameters(const ParameterPanel& panel);
+// Every parameter field as an integer (none for a text that is not a whole
+// number) and the item of every radio group: the record's "parameters".
+struct ParameterValues {
+  std::array<std::optional<int>, kFieldCount> fields{};
+  std::array<int, kChoiceCount> items{};
 
-nlohmann::ordered_json RunRecord(const Workbench& bench, const RunOutcome& outcome,
-                                 const nlohmann::ordered_json& parameters);
+  std::optional<int> Value(Field field) const { return fields[static_cast<int>(field)]; }
+  int Item(Choice choice) const { return items[static_cast<int>(choice)]; }
+};
+
+ParameterValues ReadParameters(const ParameterPanel& panel);
+
+// The record of one run as compact JSON text.
+std::string RunRecord(const Workbench& bench, const RunOutcome& outcome, const ParameterValues& parameters);
+
+// The document of a session's records, {"runs": [record, ...]}, compact.
+std::string RunRecordsDocument(const std::vector<std::string>& records);
 
 // A double in the shortest form that reads back to the same value.
 std::string ShortestNumber(double value);

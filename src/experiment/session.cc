@@ -1,10 +1,19 @@
 #include "session.h"
 
-#include "experiment/record.h"
+#include <algorithm>
+#include <functional>
+
+#include "experiment/parameter_file.h"
+#include "experiment/series.h"
 #include "model/int_text.h"
-#include "model/measures.h"
 
 namespace davrel3 {
+
+std::string LevelsLabel(const SessionOptions& options) { return options.levelsRotation ? "rotation" : ""; }
+
+RowLabels LabelsOf(const SessionOptions& options, long long run) {
+  return RowLabels{run, options.config.value_or(""), LevelsLabel(options)};
+}
 
 void StartUp(Workbench& bench) {
   bench.FormCreate();
@@ -29,12 +38,13 @@ void ApplyRotationLevels(Workbench& bench) {
 
 void PrepareSession(Workbench& bench, const SessionOptions& options) {
   StartUp(bench);
+  ParameterPanel& panel = bench.Panel();
+  if (options.parameterFile) LoadParameters(*options.parameterFile, panel);
   if (options.config) {
     for (const auto& configuration : Configurations()) {
       if (*options.config == configuration.name) (bench.*configuration.apply)();
     }
   }
-  ParameterPanel& panel = bench.Panel();
   if (options.fit) panel.SetItemIndex(Choice::FitNoFit, *options.fit);
   if (options.newcomer) panel.SetItemIndex(Choice::Newcomer, *options.newcomer);
   if (options.skills) panel.SetItemIndex(Choice::HiLo, *options.skills);
@@ -44,7 +54,7 @@ void PrepareSession(Workbench& bench, const SessionOptions& options) {
 void CommitSession(Workbench& bench, const SessionOptions& options) {
   if (options.define) {
     bench.DefineButtonClick();
-  } else if (!options.sets.empty()) {
+  } else if (!options.sets.empty() || options.parameterFile) {
     bench.OKButtonClick();
   }
 }
@@ -59,6 +69,8 @@ std::optional<std::string> TryCommit(const std::function<void()>& commit) {
     return error.what();
   } catch (const CommitRefused& refusal) {
     return refusal.what();
+  } catch (const ParameterFileError& error) {
+    return error.what();
   }
   return std::nullopt;
 }
@@ -73,7 +85,7 @@ SessionRun Refused(const Workbench& bench, const std::string& message, bool with
 
 }  // namespace
 
-std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecords) {
+std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecords, bool withSeries) {
   InMemoryPanel panel;
   Workbench bench(panel);
   std::vector<SessionRun> runs;
@@ -94,12 +106,13 @@ std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecor
       }
     }
     SessionRun run;
-    const auto parameters = withRecords ? ReadParameters(panel) : nlohmann::ordered_json();
+    const ParameterValues parameters = ReadParameters(panel);
     if (auto drawRefusal = TryCommit([&] { run.outcome = bench.StartButtonClick(); })) {
       run.outcome.status = RunStatus::Failed;
       run.outcome.message = *drawRefusal;
     }
     if (withRecords) run.record = RunRecord(bench, run.outcome, parameters);
+    if (withSeries) run.series = SeriesRows(bench, run.outcome, r + 1);
     run.workTimeGrid = bench.State().WorkTimeGrid.RowMajor();
     runs.push_back(std::move(run));
   }
@@ -108,120 +121,92 @@ std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecor
 
 namespace {
 
-// The rows of a run that has ended (or never began), one per task.
-std::vector<DesignRow> RowsOf(const Workbench& bench, const RunOutcome& outcome) {
-  const RunHistory& history = bench.State().History;
-  const ParameterPanel& panel = bench.Panel();
-  const int agents = bench.State().System.NrOfAgents;
-  int tasks = 0;
-  try {
-    tasks = outcome.status == RunStatus::Refused ? 0 : panel.Read(Field::NrOfTasks);
-  } catch (const ConversionError&) {
-    tasks = 0;
+// Prepares, commits and runs one table run; `commit` is the run's commit step.
+TableRun RunTableSession(const SessionOptions& options, long long run, bool withSeries,
+                         const std::function<void(Workbench&)>& commit) {
+  InMemoryPanel panel;
+  Workbench bench(panel);
+  RunOutcome outcome;
+  ParameterValues atStart;
+  bool started = false;
+  auto refusal = TryCommit([&] {
+    PrepareSession(bench, options);
+    commit(bench);
+    if (options.levelsRotation) ApplyRotationLevels(bench);
+    atStart = ReadParameters(panel);
+    started = true;
+    outcome = bench.StartButtonClick();
+  });
+  if (refusal) {
+    // A refusal before START, or a draw after it that could not go through.
+    outcome = started ? RunOutcome{RunStatus::Failed, *refusal, outcome.timesteps}
+                      : RunOutcome{RunStatus::Refused, *refusal, {}};
+    if (!started) atStart = ReadParameters(panel);
   }
-  DesignRow base;
-  base.fit = panel.ItemIndex(Choice::FitNoFit);
-  base.newcomer = panel.ItemIndex(Choice::Newcomer);
-  base.skills = panel.ItemIndex(Choice::HiLo);
-  base.status = outcome.status;
-  std::vector<DesignRow> rows;
-  for (int k = 0; k < tasks; ++k) {
-    DesignRow row = base;
-    row.task = k + 1;
-    row.timesteps = k < static_cast<int>(outcome.timesteps.size()) ? outcome.timesteps[k] : 0;
-    for (int j = 0; j < agents; ++j) row.agentTimes.push_back(TaskWorkAt(history, k, j));
-    row.slow = SlowestPerformanceTime(history, agents, k);
-    row.sum = SumPerformanceTime(history, agents, k);
-    row.meanNoFit = MeanPerformanceTimeCorrectedNewcomerNoFit(history, agents, k);
-    row.meanFit = MeanPerformanceTimeCorrectedNewcomerFit(history, agents, k);
-    rows.push_back(std::move(row));
-  }
-  if (rows.empty()) rows.push_back(base);  // every run shows, also one that never began
-  return rows;
+  TableRun result;
+  result.rows = BuildRows(bench, outcome, atStart, LabelsOf(options, run));
+  if (withSeries) result.series = SeriesRows(bench, outcome, run);
+  return result;
 }
 
 }  // namespace
 
-std::vector<DesignRow> RunCondition(const SessionOptions& options, int fit, int newcomer, int skills) {
-  InMemoryPanel panel;
-  Workbench bench(panel);
-  RunOutcome outcome;
-  auto refusal = TryCommit([&] {
-    PrepareSession(bench, options);
-    panel.SetItemIndex(Choice::FitNoFit, fit);
-    panel.SetItemIndex(Choice::Newcomer, newcomer);
-    panel.SetItemIndex(Choice::HiLo, skills);
+TableRun RunCondition(const SessionOptions& options, const Condition& condition, long long run, bool withSeries) {
+  return RunTableSession(options, run, withSeries, [&](Workbench& bench) {
+    ParameterPanel& panel = bench.Panel();
+    panel.SetItemIndex(Choice::FitNoFit, condition.fit);
+    panel.SetItemIndex(Choice::Newcomer, condition.newcomer);
+    panel.SetItemIndex(Choice::HiLo, condition.skills);
     bench.DefineButtonClick();
-    if (options.levelsRotation) ApplyRotationLevels(bench);
-    outcome = bench.StartButtonClick();
   });
-  if (refusal) outcome = RunOutcome{RunStatus::Refused, *refusal, {}};
-  return RowsOf(bench, outcome);
 }
 
-std::vector<DesignRow> RunSingle(const SessionOptions& options) {
+TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries) {
+  return RunTableSession(options, run, withSeries, [&](Workbench& bench) { CommitSession(bench, options); });
+}
+
+std::optional<std::string> CommitRefusal(const SessionOptions& options) {
   InMemoryPanel panel;
   Workbench bench(panel);
-  RunOutcome outcome;
-  auto refusal = TryCommit([&] {
+  return TryCommit([&] {
     PrepareSession(bench, options);
     CommitSession(bench, options);
-    if (options.levelsRotation) ApplyRotationLevels(bench);
-    outcome = bench.StartButtonClick();
   });
-  if (refusal) outcome = RunOutcome{RunStatus::Refused, *refusal, {}};
-  return RowsOf(bench, outcome);
 }
 
-std::vector<DesignRow> RunDesign(const SessionOptions& options) {
-  std::vector<DesignRow> rows;
-  for (int fit = 0; fit < 2; ++fit) {
-    for (int newcomer = 0; newcomer < 3; ++newcomer) {
-      for (int skills = 0; skills < 3; ++skills) {
-        auto condition = RunCondition(options, fit, newcomer, skills);
-        rows.insert(rows.end(), condition.begin(), condition.end());
-      }
-    }
+std::vector<TableRow> RunDesign(const SessionOptions& options) {
+  std::vector<TableRow> rows;
+  long long run = 0;
+  for (const Condition& condition : DesignConditions()) {
+    auto result = RunCondition(options, condition, ++run);
+    rows.insert(rows.end(), result.rows.begin(), result.rows.end());
   }
   return rows;
 }
 
-std::string DesignCsvHeader(int agents) {
-  std::string header = "fit,newcomer,skills,task,status,timesteps";
-  for (int j = 1; j <= agents; ++j) header += ",agent_" + IntToStr(j);
-  return header + ",slow,sum,mean_nofit,mean_fit";
-}
-
-std::string DesignCsvRow(const DesignRow& row, int agents) {
-  std::string line;
-  auto item = [](Choice choice, int index) {
-    return index >= 0 && index < ChoiceItemCount(choice) ? std::string(ChoiceItems(choice)[index]) : std::string();
-  };
-  line += item(Choice::FitNoFit, row.fit) + ",";
-  line += item(Choice::Newcomer, row.newcomer) + ",";
-  line += item(Choice::HiLo, row.skills) + ",";
-  if (agents < 0) agents = static_cast<int>(row.agentTimes.size());
-  if (row.task == 0) {
-    // A run without tasks has no numbers: empty cells keep the columns aligned.
-    line += ',';
-    line += RunStatusName(row.status);
-    line.append(static_cast<std::size_t>(agents) + 5, ',');
-    return line;
+SessionShape CommittedShape(const SessionOptions& options, const std::optional<Condition>& condition) {
+  InMemoryPanel panel;
+  Workbench bench(panel);
+  auto refusal = TryCommit([&] {
+    PrepareSession(bench, options);
+    if (condition) {
+      panel.SetItemIndex(Choice::FitNoFit, condition->fit);
+      panel.SetItemIndex(Choice::Newcomer, condition->newcomer);
+      panel.SetItemIndex(Choice::HiLo, condition->skills);
+      bench.DefineButtonClick();
+    } else {
+      CommitSession(bench, options);
+    }
+  });
+  SessionShape shape;
+  if (refusal) return shape;
+  shape.agents = bench.State().System.NrOfAgents;
+  try {
+    shape.rows = std::max(1, panel.Read(Field::NrOfTasks));
+  } catch (const ConversionError&) {
+    shape.rows = 1;
   }
-  line += IntToStr(row.task);
-  line += ',';
-  line += RunStatusName(row.status);
-  line += ',';
-  line += IntToStr(row.timesteps);
-  for (int j = 0; j < agents; ++j) {
-    line += ",";
-    if (j < static_cast<int>(row.agentTimes.size())) line += ShortestNumber(row.agentTimes[j]);
-  }
-  for (double measure : {row.slow, row.sum, row.meanNoFit, row.meanFit}) {
-    line += ',';
-    line += ShortestNumber(measure);
-  }
-  return line;
+  return shape;
 }
 
 }  // namespace davrel3

@@ -1,7 +1,8 @@
 // One headless session, as davrel3-batch runs it: start-up exactly as the
-// program starts, then an optional configuration, radio choices, typed
-// parameter texts, a commit, and START as often as asked. Also the 18
-// conditions of the experimental design, each in a fresh workbench.
+// program starts, then an optional parameter file (as File > Open parameters
+// loads it), an optional configuration, radio choices, typed parameter texts,
+// a commit, and START as often as asked. Also one condition of the
+// experimental design, each in a fresh workbench.
 #pragma once
 
 #include <optional>
@@ -9,14 +10,15 @@
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
+#include "experiment/design.h"
+#include "experiment/table_row.h"
 #include "presets/workbench.h"
 
 namespace davrel3 {
 
 struct SessionOptions {
-  std::optional<std::string> config;  // a name of Configurations()
+  std::optional<std::string> parameterFile;  // the text of a parameter file
+  std::optional<std::string> config;         // a name of Configurations()
   std::optional<int> fit, newcomer, skills;
   std::vector<std::pair<Field, std::string>> sets;
   bool define = false;
@@ -24,9 +26,15 @@ struct SessionOptions {
   bool levelsRotation = false;
 };
 
+// The levels option as the table's "levels" column shows it.
+std::string LevelsLabel(const SessionOptions& options);
+// The configuration's name and the levels option of run `run` (from 1).
+RowLabels LabelsOf(const SessionOptions& options, long long run);
+
 struct SessionRun {
   RunOutcome outcome;
-  nlohmann::ordered_json record;  // empty unless records were asked for
+  std::string record;  // the JSON record; empty unless records were asked for
+  std::string series;  // the series rows; empty unless asked for
   std::vector<std::vector<std::string>> workTimeGrid;  // as the chart window shows it
 };
 
@@ -38,36 +46,48 @@ void StartUp(Workbench& bench);
 // 14 + ((a + s - 2) mod 5) as expertise, motivation and initial level.
 void ApplyRotationLevels(Workbench& bench);
 
-// Steps 1 to 4 of a session: start-up, configuration, radio items, texts.
+// Steps 1 to 5 of a session: start-up, parameter file, configuration, radio
+// items, texts. Throws ParameterFileError for a file that cannot be loaded.
 void PrepareSession(Workbench& bench, const SessionOptions& options);
 
-// Step 5 of a session: Define when asked for, otherwise OK when texts were
-// typed, otherwise nothing (the start-up commit stands). Throws as they do.
+// Step 6 of a session: Define when asked for, otherwise OK when texts were
+// typed or a parameter file loaded, otherwise nothing (the start-up commit
+// stands). Throws as they do.
 void CommitSession(Workbench& bench, const SessionOptions& options);
 
-std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecords);
+// The whole session, START as often as options.runs says; run numbers of the
+// series count from 1.
+std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecords, bool withSeries = false);
 
-struct DesignRow {
-  int fit = 0, newcomer = 0, skills = 0;
-  int task = 0;  // from 1; 0 for the one row of a run without tasks (refused, or no task)
-  RunStatus status = RunStatus::Finished;
-  long long timesteps = 0;
-  std::vector<double> agentTimes;
-  double slow = 0, sum = 0, meanNoFit = 0, meanFit = 0;
+// What one run of a table brings back: its rows and, when asked for, its
+// series rows.
+struct TableRun {
+  std::vector<TableRow> rows;
+  std::string series;
 };
 
-// One condition of the design: a fresh workbench, steps 1 to 4, the three
-// items selected, Define, the rotation levels if asked, START. One row per task.
-std::vector<DesignRow> RunCondition(const SessionOptions& options, int fit, int newcomer, int skills);
-// A session with a single START: steps 1 to 4, the commit (Define, or OK when
-// texts were typed), the rotation levels if asked, START. One row per task,
-// with the radio items as they stand at START.
-std::vector<DesignRow> RunSingle(const SessionOptions& options);
-// All 18 conditions in item order.
-std::vector<DesignRow> RunDesign(const SessionOptions& options);
+// One condition of the design: a fresh workbench, steps 1 to 5, the three
+// items selected, Define, the rotation levels if asked, START.
+TableRun RunCondition(const SessionOptions& options, const Condition& condition, long long run,
+                      bool withSeries = false);
+// A session with a single START: steps 1 to 5, the commit (Define, or OK when
+// texts were typed), the rotation levels if asked, START.
+TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries = false);
 
-std::string DesignCsvHeader(int agents);
-// `agents` pads the agent columns of a row from a smaller group with empty cells.
-std::string DesignCsvRow(const DesignRow& row, int agents = -1);
+// Why a session's own commit (steps 1 to 6) would be refused, if it would:
+// a table checks its base session before any run.
+std::optional<std::string> CommitRefusal(const SessionOptions& options);
+
+// All 18 conditions in the design's order, numbered 1 to 18.
+std::vector<TableRow> RunDesign(const SessionOptions& options);
+
+// What a table run will show, from its commit alone (steps 1 to 6, or with a
+// condition the design's commit), without START: the group size it commits
+// (0 if the commit is refused) and its rows (one per task, at least one).
+struct SessionShape {
+  int agents = 0;
+  long long rows = 1;
+};
+SessionShape CommittedShape(const SessionOptions& options, const std::optional<Condition>& condition);
 
 }  // namespace davrel3

@@ -1,41 +1,163 @@
 #include "sweep.h"
 
+#include <algorithm>
 #include <atomic>
-#include <climits>
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "model/int_text.h"
 
 namespace davrel3 {
 
-constexpr long long kDesignConditions = 18;
+// ------------------------------------------------------------------ targets
 
-long long Sweep::Count() const { return (to - from) / step + 1; }
+std::string SweepTarget::Name() const {
+  switch (kind) {
+    case Kind::Field:
+      return std::string(FieldName(field));
+    case Kind::Item:
+      return std::string(ChoiceOption(choice));
+    case Kind::Config:
+      return "config";
+  }
+  return {};
+}
+
+std::optional<std::string> SweepTarget::Check(const std::string& value) const {
+  switch (kind) {
+    case Kind::Field:
+      try {
+        StrToInt(value);
+      } catch (const ConversionError& error) {
+        return error.what();
+      }
+      return std::nullopt;
+    case Kind::Item:
+      if (ItemFromWord(choice, value)) return std::nullopt;
+      return "'" + value + "' is not one of " + ItemWords(choice);
+    case Kind::Config:
+      for (const auto& configuration : Configurations()) {
+        if (value == configuration.name) return std::nullopt;
+      }
+      return "'" + value + "' is not a configuration (see --help for the names)";
+  }
+  return std::nullopt;
+}
+
+void SweepTarget::Apply(SessionOptions& options, const std::string& value) const {
+  switch (kind) {
+    case Kind::Field:
+      options.sets.emplace_back(field, value);
+      break;
+    case Kind::Item: {
+      const int item = ItemFromWord(choice, value).value_or(0);
+      if (choice == Choice::FitNoFit) options.fit = item;
+      if (choice == Choice::Newcomer) options.newcomer = item;
+      if (choice == Choice::HiLo) options.skills = item;
+      // As the design applies a condition: the item selected, then Define.
+      options.define = true;
+      break;
+    }
+    case Kind::Config:
+      options.config = value;
+      break;
+  }
+}
+
+bool SweepTarget::operator==(const SweepTarget& other) const {
+  if (kind != other.kind) return false;
+  if (kind == Kind::Field) return field == other.field;
+  if (kind == Kind::Item) return choice == other.choice;
+  return true;
+}
+
+std::optional<SweepTarget> TargetFromName(const std::string& name) {
+  SweepTarget target;
+  if (const auto field = FieldFromName(name); field && *field != Field::EntTurnAgent) {
+    target.kind = SweepTarget::Kind::Field;
+    target.field = *field;
+    return target;
+  }
+  if (const auto choice = ChoiceFromOption(name)) {
+    target.kind = SweepTarget::Kind::Item;
+    target.choice = *choice;
+    return target;
+  }
+  if (name == "config") {
+    target.kind = SweepTarget::Kind::Config;
+    return target;
+  }
+  return std::nullopt;
+}
+
+// ------------------------------------------------------------------- sweeps
+
+long long Sweep::Count() const {
+  return range ? (to - from) / step + 1 : static_cast<long long>(values.size());
+}
 
 long long Sweep::ValueAt(long long index) const { return from + index * step; }
 
-std::optional<std::string> ParseSweep(const std::string& text, Sweep& out) {
-  const auto eq = text.find('=');
-  if (eq == std::string::npos) return "--sweep takes FIELD=FROM:TO:STEP, got '" + text + "'";
-  const auto field = FieldFromName(text.substr(0, eq));
-  if (!field || *field == Field::EntTurnAgent) return "--sweep: unknown field '" + text.substr(0, eq) + "'";
-  const std::string range = text.substr(eq + 1);
-  const auto c1 = range.find(':');
-  const auto c2 = c1 == std::string::npos ? std::string::npos : range.find(':', c1 + 1);
-  if (c2 == std::string::npos) return "--sweep takes FIELD=FROM:TO:STEP, got '" + text + "'";
-  try {
-    out.field = *field;
-    out.from = StrToInt(range.substr(0, c1));
-    out.to = StrToInt(range.substr(c1 + 1, c2 - c1 - 1));
-    out.step = StrToInt(range.substr(c2 + 1));
-  } catch (const ConversionError& e) {
-    return std::string("--sweep ") + text + ": " + e.what();
+std::string Sweep::TextAt(long long index) const {
+  return range ? IntToStr(ValueAt(index)) : values[static_cast<std::size_t>(index)];
+}
+
+namespace {
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t begin = 0;
+  for (;;) {
+    const auto comma = text.find(',', begin);
+    parts.push_back(text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin));
+    if (comma == std::string::npos) return parts;
+    begin = comma + 1;
   }
-  if (out.step == 0) return "--sweep " + text + ": the step must not be 0";
-  if ((out.to - out.from) / out.step < 0) return "--sweep " + text + ": the step leads away from TO";
+}
+
+}  // namespace
+
+std::optional<std::string> ParseSweep(const std::string& text, Sweep& out) {
+  const std::string usage = "--sweep takes FIELD=FROM:TO:STEP or NAME=V1,V2,..., got '" + text + "'";
+  const auto eq = text.find('=');
+  if (eq == std::string::npos) return usage;
+  const std::string name = text.substr(0, eq);
+  const auto target = TargetFromName(name);
+  if (!target) {
+    return "--sweep: unknown field '" + name +
+           "' (a parameter field other than EntTurnAgent, or fit, newcomer, skills, config)";
+  }
+  out = Sweep{};
+  out.target = *target;
+  const std::string spec = text.substr(eq + 1);
+  if (spec.empty()) return "--sweep " + text + ": no values";
+  const auto c1 = spec.find(':');
+  if (c1 != std::string::npos) {
+    if (target->kind != SweepTarget::Kind::Field) return "--sweep " + text + ": " + name + " takes a list of values";
+    const auto c2 = spec.find(':', c1 + 1);
+    if (c2 == std::string::npos || spec.find(':', c2 + 1) != std::string::npos) return usage;
+    try {
+      out.from = StrToInt(spec.substr(0, c1));
+      out.to = StrToInt(spec.substr(c1 + 1, c2 - c1 - 1));
+      out.step = StrToInt(spec.substr(c2 + 1));
+    } catch (const ConversionError& e) {
+      return "--sweep " + text + ": " + e.what();
+    }
+    if (out.step == 0) return "--sweep " + text + ": the step must not be 0";
+    if ((out.to - out.from) / out.step < 0) return "--sweep " + text + ": the range is empty (the step leads away from TO)";
+    return std::nullopt;
+  }
+  out.range = false;
+  out.values = SplitList(spec);
+  std::set<std::string> seen;
+  for (const auto& value : out.values) {
+    if (value.empty()) return "--sweep " + text + ": an empty value in the list";
+    if (auto problem = target->Check(value)) return "--sweep " + text + ": " + *problem;
+    if (!seen.insert(value).second) return "--sweep " + text + ": '" + value + "' is listed twice";
+  }
   return std::nullopt;
 }
 
@@ -52,102 +174,222 @@ std::optional<std::string> ParseShard(const std::string& text, long long& k, lon
   return std::nullopt;
 }
 
-long long SweepPlan::Points() const {
-  long long points = 1;
-  for (const auto& s : sweeps) points *= s.Count();
-  return points;
-}
-
-long long SweepPlan::Runs() const { return Points() * (design ? kDesignConditions : 1); }
-
-std::vector<int> SweepPlan::ValuesOf(long long run) const {
-  long long point = design ? run / kDesignConditions : run;
-  std::vector<int> values(sweeps.size());
-  for (std::size_t i = sweeps.size(); i-- > 0;) {
-    const long long count = sweeps[i].Count();
-    values[i] = static_cast<int>(sweeps[i].ValueAt(point % count));
-    point /= count;
-  }
-  return values;
-}
-
-SessionOptions SweepPlan::OptionsOf(const SessionOptions& base, long long run) const {
-  SessionOptions options = base;
-  const auto values = ValuesOf(run);
-  for (std::size_t i = 0; i < sweeps.size(); ++i) options.sets.emplace_back(sweeps[i].field, IntToStr(values[i]));
-  return options;
-}
-
-void SweepPlan::ConditionOf(long long run, int& fit, int& newcomer, int& skills) const {
-  const long long condition = run % kDesignConditions;
-  fit = static_cast<int>(condition / 9);
-  newcomer = static_cast<int>(condition / 3 % 3);
-  skills = static_cast<int>(condition % 3);
-}
-
-void ShardRange(long long runs, long long k, long long n, long long& first, long long& last) {
-  first = runs * (k - 1) / n;
-  last = runs * k / n;
-}
-
-int SweepAgentColumns(const SessionOptions& base, const SweepPlan& plan) {
-  int agents = 0;
-  for (const auto& s : plan.sweeps) {
-    if (s.field != Field::NrofAg) continue;
-    for (long long i = 0; i < s.Count(); ++i) {
-      const long long v = s.ValueAt(i);
-      if (v > agents && v <= kMaxAgentSkills) agents = static_cast<int>(v);
-    }
-    return agents;
-  }
-  // The group size is not swept: a dry commit of the base session tells it.
-  InMemoryPanel panel;
-  Workbench bench(panel);
-  try {
-    PrepareSession(bench, base);
-    CommitSession(bench, base);
-  } catch (const std::exception&) {
-    // A refused base session still shows its rows, without agent times.
-  }
-  return bench.State().System.NrOfAgents;
-}
-
-std::string SweepCsvHeader(const SweepPlan& plan, int agents) {
-  std::string header = "run";
-  for (const auto& s : plan.sweeps) {
-    header += ',';
-    header += FieldName(s.field);
-  }
-  header += ',';
-  header += DesignCsvHeader(agents);
-  return header;
-}
-
-std::string SweepCsvRow(const SweepPlan& plan, long long run, const DesignRow& row, int agents) {
-  std::string line = IntToStr(run + 1);
-  for (int v : plan.ValuesOf(run)) {
-    line += ',';
-    line += IntToStr(v);
-  }
-  line += ',';
-  line += DesignCsvRow(row, agents);
-  return line;
-}
+// ------------------------------------------------------------------- points
 
 namespace {
 
-std::vector<DesignRow> RunOne(const SessionOptions& base, const SweepPlan& plan, long long run) {
-  const SessionOptions options = plan.OptionsOf(base, run);
-  if (!plan.design) return RunSingle(options);
-  int fit = 0, newcomer = 0, skills = 0;
-  plan.ConditionOf(run, fit, newcomer, skills);
-  return RunCondition(options, fit, newcomer, skills);
+// The cells of one CSV record starting at `pos`; moves `pos` past its line
+// end. Quoted cells may hold commas, doubled quotes and line breaks.
+std::optional<std::string> ReadRecord(const std::string& text, std::size_t& pos, long long& line,
+                                      std::vector<std::string>& cells) {
+  cells.assign(1, std::string());
+  bool quoted = false;
+  bool wasQuoted = false;
+  while (pos < text.size()) {
+    const char c = text[pos++];
+    if (quoted) {
+      if (c == '"') {
+        if (pos < text.size() && text[pos] == '"') {
+          cells.back() += '"';
+          ++pos;
+        } else {
+          quoted = false;
+        }
+      } else {
+        if (c == '\n') ++line;
+        cells.back() += c;
+      }
+      continue;
+    }
+    if (c == '"' && cells.back().empty() && !wasQuoted) {
+      quoted = wasQuoted = true;
+    } else if (c == ',') {
+      cells.emplace_back();
+      wasQuoted = false;
+    } else if (c == '\n') {
+      ++line;
+      return std::nullopt;
+    } else if (c == '\r') {
+      if (pos < text.size() && text[pos] == '\n') continue;
+      ++line;
+      return std::nullopt;
+    } else if (wasQuoted) {
+      return "a quoted cell goes on after its closing quote";
+    } else {
+      cells.back() += c;
+    }
+  }
+  if (quoted) return "a quoted cell is not closed";
+  ++line;
+  return std::nullopt;
 }
 
 }  // namespace
 
+std::optional<std::string> ParsePoints(const std::string& text, const std::string& name, PointTable& out) {
+  out = PointTable{};
+  std::size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // a byte-order mark from a spreadsheet
+  long long line = 0;
+  std::vector<std::string> cells;
+  const auto at = [&](long long where) { return name + " line " + IntToStr(where) + ": "; };
+  if (pos >= text.size()) return name + ": the file is empty; its first line must name the fields";
+  long long start = line + 1;
+  if (auto problem = ReadRecord(text, pos, line, cells)) return at(start) + *problem;
+  for (const auto& cell : cells) {
+    const auto target = TargetFromName(cell);
+    if (!target) {
+      return at(start) + "'" + cell +
+             "' is not a field (a parameter field other than EntTurnAgent, or fit, newcomer, skills, config)";
+    }
+    if (std::find(out.columns.begin(), out.columns.end(), *target) != out.columns.end()) {
+      return at(start) + "'" + cell + "' is named twice";
+    }
+    out.columns.push_back(*target);
+  }
+  while (pos < text.size()) {
+    start = line + 1;
+    if (auto problem = ReadRecord(text, pos, line, cells)) return at(start) + *problem;
+    if (cells.size() == 1 && cells[0].empty()) continue;  // a blank line
+    if (cells.size() != out.columns.size()) {
+      return at(start) + "the row has " + IntToStr(static_cast<long long>(cells.size())) + " cells, the header " +
+             IntToStr(static_cast<long long>(out.columns.size()));
+    }
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      if (cells[c].empty()) return at(start) + "the cell of " + out.columns[c].Name() + " is empty";
+      if (auto problem = out.columns[c].Check(cells[c])) return at(start) + out.columns[c].Name() + ": " + *problem;
+    }
+    if (static_cast<long long>(out.rows.size()) >= kMaxPlanRuns) return name + ": more than 1000000000 points";
+    out.rows.push_back(cells);
+  }
+  if (out.rows.empty()) return name + ": the file has a header but no points";
+  return std::nullopt;
+}
+
+// --------------------------------------------------------------------- plan
+
+long long SweepPlan::Points() const {
+  long long count = points ? static_cast<long long>(points->rows.size()) : 1;
+  for (const auto& s : sweeps) count *= s.Count();
+  return count;
+}
+
+long long SweepPlan::Runs() const { return Points() * (design ? kDesignConditionCount : 1); }
+
+SessionOptions SweepPlan::OptionsOf(const SessionOptions& base, long long run) const {
+  SessionOptions options = base;
+  long long point = design ? run / kDesignConditionCount : run;
+  std::vector<long long> indexes(sweeps.size());
+  for (std::size_t i = sweeps.size(); i-- > 0;) {
+    const long long count = sweeps[i].Count();
+    indexes[i] = point % count;
+    point /= count;
+  }
+  if (points) {
+    const auto& row = points->rows[static_cast<std::size_t>(point)];
+    for (std::size_t c = 0; c < points->columns.size(); ++c) points->columns[c].Apply(options, row[c]);
+  }
+  for (std::size_t i = 0; i < sweeps.size(); ++i) sweeps[i].target.Apply(options, sweeps[i].TextAt(indexes[i]));
+  return options;
+}
+
+std::optional<Condition> SweepPlan::ConditionOf(long long run) const {
+  if (!design) return std::nullopt;
+  return DesignConditions()[static_cast<std::size_t>(run % kDesignConditionCount)];
+}
+
+std::optional<std::string> CheckPlan(const SessionOptions& base, const SweepPlan& plan) {
+  std::vector<SweepTarget> targets;
+  std::vector<std::string> origins;
+  if (plan.points) {
+    for (const auto& column : plan.points->columns) {
+      targets.push_back(column);
+      origins.push_back("--points");
+    }
+  }
+  for (const auto& sweep : plan.sweeps) {
+    const std::string origin = "--sweep " + sweep.target.Name();
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+      if (targets[i] == sweep.target) {
+        return sweep.target.Name() + " is swept twice (" + origins[i] + " and " + origin + ")";
+      }
+    }
+    targets.push_back(sweep.target);
+    origins.push_back(origin);
+  }
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const SweepTarget& target = targets[i];
+    const std::string name = target.Name();
+    if (target.kind == SweepTarget::Kind::Item) {
+      if (plan.design) return origins[i] + " varies a condition item; --design runs every condition itself";
+      const bool given = (target.choice == Choice::FitNoFit && base.fit) ||
+                         (target.choice == Choice::Newcomer && base.newcomer) ||
+                         (target.choice == Choice::HiLo && base.skills);
+      if (given) return "--" + name + " would be ignored: " + origins[i] + " sets the " + name + " item of every run";
+    } else if (target.kind == SweepTarget::Kind::Config) {
+      if (base.config) return "--config would be ignored: " + origins[i] + " sets the configuration of every run";
+    } else {
+      for (const auto& [field, text] : base.sets) {
+        if (field == target.field) {
+          return "--set " + name + " would be ignored: " + origins[i] + " types the " + name + " text of every run";
+        }
+      }
+    }
+  }
+  __int128 runs = plan.points ? static_cast<__int128>(plan.points->rows.size()) : 1;
+  for (const auto& s : plan.sweeps) {
+    runs *= s.Count();
+    if (runs > kMaxPlanRuns) break;
+  }
+  if (plan.design) runs *= kDesignConditionCount;
+  if (runs > kMaxPlanRuns) return "the plan has more than 1000000000 runs";
+  return std::nullopt;
+}
+
+void ShardRange(long long runs, long long k, long long n, long long& first, long long& last) {
+  first = static_cast<long long>(static_cast<__int128>(runs) * (k - 1) / n);
+  last = static_cast<long long>(static_cast<__int128>(runs) * k / n);
+}
+
+// -------------------------------------------------------------- the runner
+
+namespace {
+
+// Calls work(run) for every run of [first, last) on `threads` threads.
+void ForEachRun(long long first, long long last, int threads, const std::function<void(long long)>& work) {
+  std::atomic<long long> next{first};
+  auto worker = [&] {
+    for (long long run = next.fetch_add(1); run < last; run = next.fetch_add(1)) work(run);
+  };
+  threads = static_cast<int>(std::clamp<long long>(threads, 1, std::max<long long>(1, last - first)));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t) pool.emplace_back(worker);
+  worker();
+  for (auto& t : pool) t.join();
+}
+
+}  // namespace
+
+PlanShape MeasurePlan(const SessionOptions& base, const SweepPlan& plan, long long first, long long last,
+                      int threads) {
+  std::atomic<int> agents{0};
+  std::atomic<long long> rows{0};
+  ForEachRun(0, plan.Runs(), threads, [&](long long run) {
+    const SessionShape shape = CommittedShape(plan.OptionsOf(base, run), plan.ConditionOf(run));
+    for (int seen = agents.load(); shape.agents > seen && !agents.compare_exchange_weak(seen, shape.agents);) {
+    }
+    if (run >= first && run < last) rows += shape.rows;
+  });
+  return PlanShape{agents.load(), rows.load()};
+}
+
+TableRun RunOne(const SessionOptions& base, const SweepPlan& plan, long long run, bool withSeries) {
+  const SessionOptions options = plan.OptionsOf(base, run);
+  if (const auto condition = plan.ConditionOf(run)) return RunCondition(options, *condition, run + 1, withSeries);
+  return RunSingle(options, run + 1, withSeries);
+}
+
 void RunSweep(const SessionOptions& base, const SweepPlan& plan, long long first, long long last, int threads,
-              const std::function<void(long long, const std::vector<DesignRow>&)>& emit,
+              bool withSeries, const std::function<void(long long, const TableRun&)>& emit,
               const std::function<void(long long, long long)>& progress) {
   const long long total = last - first;
   if (total <= 0) return;
@@ -156,7 +398,7 @@ void RunSweep(const SessionOptions& base, const SweepPlan& plan, long long first
 
   std::mutex mutex;
   std::condition_variable ready;
-  std::map<long long, std::vector<DesignRow>> finished;  // done runs not yet emitted
+  std::map<long long, TableRun> finished;  // done runs not yet emitted
   std::atomic<long long> next{first};
   // Workers stay at most this far ahead of the emitted rows, so memory stays
   // bounded however long the sweep.
@@ -172,33 +414,48 @@ void RunSweep(const SessionOptions& base, const SweepPlan& plan, long long first
         run = next.fetch_add(1);
       }
       if (run >= last) return;
-      auto rows = RunOne(base, plan, run);
+      TableRun result = RunOne(base, plan, run, withSeries);
       {
         std::lock_guard lock(mutex);
-        finished.emplace(run, std::move(rows));
+        finished.emplace(run, std::move(result));
       }
       ready.notify_all();
     }
   };
   std::vector<std::thread> pool;
   for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
-  while (emitted < last) {
-    std::vector<DesignRow> rows;
-    {
-      std::unique_lock lock(mutex);
-      ready.wait(lock, [&] { return finished.count(emitted) > 0; });
-      rows = std::move(finished[emitted]);
-      finished.erase(emitted);
-    }
-    emit(emitted, rows);
+  // If emit or progress throws, no further run starts and the workers end
+  // before the exception goes on.
+  auto stop = [&] {
     {
       std::lock_guard lock(mutex);
-      ++emitted;
+      next = last;
     }
     ready.notify_all();
-    if (progress) progress(emitted - first, total);
+    for (auto& t : pool) t.join();
+  };
+  try {
+    while (emitted < last) {
+      TableRun result;
+      {
+        std::unique_lock lock(mutex);
+        ready.wait(lock, [&] { return finished.count(emitted) > 0; });
+        result = std::move(finished[emitted]);
+        finished.erase(emitted);
+      }
+      emit(emitted, result);
+      {
+        std::lock_guard lock(mutex);
+        ++emitted;
+      }
+      ready.notify_all();
+      if (progress) progress(emitted - first, total);
+    }
+  } catch (...) {
+    stop();
+    throw;
   }
-  for (auto& t : pool) t.join();
+  stop();
 }
 
 }  // namespace davrel3

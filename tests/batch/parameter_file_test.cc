@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "experiment/parameter_file.h"
 
 namespace {
@@ -53,7 +55,7 @@ TEST(ParameterFile, SavedSetLoadsBackIntoAnEqualPanel) {
   Scramble(source);
   source.SetText(Field::ExpMax, "");  // an empty text is a text like any other
   source.SetText(Field::Bore, "12 \"quoted\" é");
-  const std::string text = davrel3::SaveParameters(source).dump(2);
+  const std::string text = davrel3::SaveParameters(source);
 
   InMemoryPanel target;
   ASSERT_NE(Take(target), Take(source));

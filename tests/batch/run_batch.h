@@ -16,11 +16,8 @@ struct BatchResult {
   std::string out;
 };
 
-// `shellArgs` is passed to the shell as written; `mergeErrors` adds the
-// runner's standard error to the output.
-inline BatchResult RunBatchShell(const std::string& shellArgs, bool mergeErrors) {
-  const std::string command =
-      std::string(DAVREL3_BATCH_EXE) + " " + shellArgs + (mergeErrors ? " 2>&1" : " 2>/dev/null");
+// Runs a whole shell command and collects its standard output.
+inline BatchResult RunShellCommand(const std::string& command) {
   BatchResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
@@ -30,6 +27,17 @@ inline BatchResult RunBatchShell(const std::string& shellArgs, bool mergeErrors)
   const int status = pclose(pipe);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+// `shellArgs` is passed to the shell as written; `mergeErrors` adds the
+// runner's standard error to the output.
+inline BatchResult RunBatchShell(const std::string& shellArgs, bool mergeErrors) {
+  return RunShellCommand(std::string(DAVREL3_BATCH_EXE) + " " + shellArgs + (mergeErrors ? " 2>&1" : " 2>/dev/null"));
+}
+
+// The runner's standard error only (standard output is dropped).
+inline BatchResult RunBatchErrors(const std::string& shellArgs) {
+  return RunShellCommand(std::string(DAVREL3_BATCH_EXE) + " " + shellArgs + " 2>&1 >/dev/null");
 }
 
 // Each argument quoted for the shell, so that texts reach the runner as given.

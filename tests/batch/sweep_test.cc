@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "experiment/sweep.h"
+#include "csv_table.h"
 #include "run_batch.h"
 
 namespace davrel3 {
@@ -33,41 +34,55 @@ TEST(Sweep, RowsAreTheSameForOneAndTwoThreadsAndForTheUnionOfThreeShards) {
   EXPECT_EQ(joined, one.out);
 
   // 3 x 3 points, one task each, numbered in order, first sweep slowest.
-  const auto lines = Lines(one.out);
-  ASSERT_EQ(lines.size(), 10u);
-  EXPECT_EQ(lines[0].rfind("run,LearnSpeed,Bore,fit,newcomer,skills,task,status,timesteps,agent_1,", 0), 0u);
-  EXPECT_EQ(lines[1].rfind("1,40,100,No Fit,Specialist,Low,1,", 0), 0u);
-  EXPECT_EQ(lines[2].rfind("2,40,50,", 0), 0u);
-  EXPECT_EQ(lines[9].rfind("9,100,0,", 0), 0u);
+  const auto table = davrel3::testing::ReadCsvTable(one.out);
+  ASSERT_EQ(table.rows.size(), 9u);
+  EXPECT_EQ(Lines(one.out)[0].rfind("run,NrofAg,NrofSkills,", 0), 0u);
+  const auto cells = [&](std::size_t r) {
+    return table.At(r, "run") + "," + table.At(r, "LearnSpeed") + "," + table.At(r, "Bore") + "," +
+           table.At(r, "fit") + "," + table.At(r, "newcomer") + "," + table.At(r, "skills") + "," +
+           table.At(r, "task");
+  };
+  EXPECT_EQ(cells(0), "1,40,100,No Fit,Specialist,Low,1");
+  EXPECT_EQ(cells(1), "2,40,50,No Fit,Specialist,Low,1");
+  EXPECT_EQ(cells(8), "9,100,0,No Fit,Specialist,Low,1");
 }
 
 TEST(Sweep, APointEqualsTheSessionWithItsTextTyped) {
   // The swept value is typed after the others and committed with OK, as
   // --set would be: the row holds that session's timesteps and work times.
-  const auto swept = Lines(RunBatchShell("--sweep ExpMax=30:30:1", false).out);
-  ASSERT_EQ(swept.size(), 2u);
+  const auto swept = davrel3::testing::ReadCsvTable(RunBatchShell("--sweep ExpMax=30:30:1", false).out);
+  ASSERT_EQ(swept.rows.size(), 1u);
   const auto record = nlohmann::json::parse(RunBatchShell("--set ExpMax=30 --json", false).out)["runs"][0];
-  std::vector<std::string> cells;
-  std::istringstream row(swept[1]);
-  for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
-  ASSERT_EQ(cells.size(), 2u + 6 + 6 + 4);
-  EXPECT_EQ(cells[1], "30");
-  EXPECT_EQ(cells[6], "finished");
-  EXPECT_EQ(std::stoll(cells[7]), record["timesteps"][0].get<long long>());
-  for (int j = 0; j < 6; ++j) EXPECT_EQ(std::stod(cells[8 + j]), record["task_work"][0][j].get<double>()) << j;
+  ASSERT_EQ(swept.columns.size(), 1u + 22 + 3 + 6 + 6 + 4);
+  EXPECT_EQ(swept.At(0, "ExpMax"), "30");
+  EXPECT_EQ(swept.At(0, "status"), "finished");
+  EXPECT_EQ(std::stoll(swept.At(0, "timesteps")), record["timesteps"][0].get<long long>());
+  for (int j = 0; j < 6; ++j) {
+    EXPECT_EQ(std::stod(swept.At(0, "agent_" + std::to_string(j + 1))), record["task_work"][0][j].get<double>()) << j;
+  }
 }
 
 TEST(Sweep, WithTheDesignEveryPointRunsTheEighteenConditions) {
   const auto lines = Lines(RunBatchShell("--design --sweep Rest=0:100:100 --threads 2", false).out);
-  ASSERT_EQ(lines.size(), 1u + 2 * 18);
-  EXPECT_EQ(lines[1].rfind("1,0,No Fit,None,Low,", 0), 0u);
-  EXPECT_EQ(lines[18].rfind("18,0,Fit,Generalist,High,", 0), 0u);
-  EXPECT_EQ(lines[19].rfind("19,100,No Fit,None,Low,", 0), 0u);
-  // The second point is the plain design (Rest 100 is the start-up value).
+  const auto table = davrel3::testing::ReadCsvTable(RunBatchShell("--design --sweep Rest=0:100:100 --threads 2", false).out);
+  ASSERT_EQ(table.rows.size(), 2u * 18);
+  const auto lead = [&](std::size_t r) {
+    return table.At(r, "run") + "," + table.At(r, "Rest") + "," + table.At(r, "fit") + "," +
+           table.At(r, "newcomer") + "," + table.At(r, "skills");
+  };
+  EXPECT_EQ(lead(0), "1,0,No Fit,None,Low");
+  EXPECT_EQ(lead(17), "18,0,Fit,Generalist,High");
+  EXPECT_EQ(lead(18), "19,100,No Fit,None,Low");
+  // The second point is the plain design (Rest 100 is the start-up value,
+  // typed here): the same rows but for their run numbers.
   const auto design = Lines(RunBatchShell("--design", false).out);
+  ASSERT_EQ(design.size(), 19u);
+  EXPECT_EQ(lines[0], design[0]);
   for (std::size_t r = 1; r < design.size(); ++r) {
     const std::string row = lines[18 + r];
-    EXPECT_EQ(row.substr(row.find(',', row.find(',') + 1) + 1), design[r]) << r;
+    const std::string plain = design[r];
+    EXPECT_EQ(row.substr(row.find(',')), plain.substr(plain.find(','))) << r;
+    EXPECT_EQ(row.substr(0, row.find(',')), std::to_string(18 + r));
   }
 }
 
@@ -101,10 +116,22 @@ TEST(Sweep, BadSweepsAndShardsAreRefused) {
 }
 
 TEST(Sweep, ARunThatIsRefusedStillHasItsRow) {
-  const auto lines = Lines(RunBatchShell("--sweep NrofAg=0:1:1", false).out);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[1], "1,0,No Fit,Specialist,Low,,refused,,,,,,");
-  EXPECT_EQ(lines[2].rfind("2,1,No Fit,Specialist,Low,1,", 0), 0u);
+  const auto result = RunBatchShell("--sweep NrofAg=0:1:1", false);
+  EXPECT_EQ(result.exitCode, 0);  // in a table a refused run is data
+  const auto table = davrel3::testing::ReadCsvTable(result.out);
+  ASSERT_EQ(table.rows.size(), 2u);
+  // One agent column: the largest group a run commits, not the start-up's six.
+  EXPECT_TRUE(table.Has("agent_1"));
+  EXPECT_FALSE(table.Has("agent_2"));
+  EXPECT_EQ(table.At(0, "NrofAg"), "0");
+  EXPECT_EQ(table.At(0, "status"), "refused");
+  EXPECT_EQ(table.At(0, "message"), "The number of agents (NrofAg) must be at least 1");
+  for (const char* empty : {"task", "timesteps", "agent_1", "slow", "sum", "mean_nofit", "mean_fit"}) {
+    EXPECT_EQ(table.At(0, empty), "") << empty;
+  }
+  EXPECT_EQ(table.At(1, "run"), "2");
+  EXPECT_EQ(table.At(1, "task"), "1");
+  EXPECT_NE(table.At(1, "agent_1"), "");
 }
 
 }  // namespace

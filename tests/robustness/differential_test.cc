@@ -69,7 +69,7 @@ Outcome RunParameterSet(unsigned seed, bool fast) {
       if (r > 0) bench.OKButtonClick();
       const auto parameters = ReadParameters(panel);
       const RunOutcome result = bench.StartButtonClick();
-      outcome.records.push_back(RunRecord(bench, result, parameters).dump());
+      outcome.records.push_back(RunRecord(bench, result, parameters));
     } catch (const std::exception& e) {
       outcome.records.push_back(std::string("refused ") + e.what());
     }
@@ -110,7 +110,7 @@ TEST(FastPath, SameRecordsForTheNamedConfigurationsAndTheDesign) {
       (bench.*configuration.apply)();
       bench.State().FastScans = fast == 1;
       const auto parameters = ReadParameters(panel);
-      records[fast] = RunRecord(bench, bench.StartButtonClick(), parameters).dump();
+      records[fast] = RunRecord(bench, bench.StartButtonClick(), parameters);
     }
     EXPECT_TRUE(records[0] == records[1]) << configuration.name;
   }

@@ -1,0 +1,36 @@
+#include "progress.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace davrel3 {
+
+std::string DurationText(double seconds) {
+  const long long s = std::llround(std::max(0.0, seconds));
+  char text[64];
+  if (s < 60) {
+    std::snprintf(text, sizeof text, "%lld s", s);
+  } else if (s < 3600) {
+    std::snprintf(text, sizeof text, "%lld min %02lld s", s / 60, s % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%lld h %02lld min", s / 3600, s / 60 % 60);
+  }
+  return text;
+}
+
+std::string ProgressLine(long long done, long long total, double elapsedSeconds) {
+  char text[160];
+  const double percent = total > 0 ? 100.0 * static_cast<double>(done) / static_cast<double>(total) : 100.0;
+  std::snprintf(text, sizeof text, "run %lld of %lld (%.1f%%)", done, total, percent);
+  std::string line = text;
+  if (done > 0 && elapsedSeconds > 0) {
+    const double rate = static_cast<double>(done) / elapsedSeconds;
+    std::snprintf(text, sizeof text, ", %.3g runs/s", rate);
+    line += text;
+    if (done < total) line += ", about " + DurationText(static_cast<double>(total - done) / rate) + " left";
+  }
+  return line;
+}
+
+}  // namespace davrel3

@@ -1,0 +1,38 @@
+# Fails when an include points the wrong way: every library may include only
+# itself and the libraries below it (model <- presets <- experiment <- app,
+# batch), and nothing below the front ends includes a Qt header.
+# Run as: cmake -DSOURCE_DIR=... -P layering.cmake
+set(allowed_model model)
+set(allowed_presets model presets)
+set(allowed_experiment model presets experiment)
+set(allowed_batch model presets experiment)
+set(allowed_app model presets experiment)
+set(qt_free model presets experiment batch)
+set(known model presets experiment batch app)
+
+set(problems "")
+foreach(library model presets experiment batch app)
+  file(GLOB sources "${SOURCE_DIR}/src/${library}/*.h" "${SOURCE_DIR}/src/${library}/*.cc"
+       "${SOURCE_DIR}/src/${library}/*.cpp")
+  foreach(source ${sources})
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line ${includes})
+      if(line MATCHES "#[ \t]*include[ \t]*[\"<]([A-Za-z_]+)/")
+        set(target "${CMAKE_MATCH_1}")
+        list(FIND known "${target}" is_ours)
+        list(FIND allowed_${library} "${target}" is_allowed)
+        if(is_ours GREATER -1 AND is_allowed EQUAL -1)
+          string(APPEND problems "  ${source}: ${line} (${library} may not include ${target})\n")
+        endif()
+      endif()
+      list(FIND qt_free "${library}" must_be_qt_free)
+      if(must_be_qt_free GREATER -1 AND line MATCHES "#[ \t]*include[ \t]*<Q[A-Za-z]*(/|>)")
+        string(APPEND problems "  ${source}: ${line} (${library} is free of Qt)\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(NOT problems STREQUAL "")
+  message(FATAL_ERROR "Includes that point the wrong way:\n${problems}")
+endif()
+message(STATUS "Every include points the right way")
