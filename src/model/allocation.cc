@@ -177,7 +177,7 @@ void AllocateUnits(RunContext& ctx, int j, long long n) {
       agent.Available = false;
       task.Units[c][j].Open = false;
       task.AllocatedCount += 1;
-      if (ctx.observer.IsIndicated(Indicator::Allocation)) {
+      if (ctx.parameters.Indicated(Indicator::Allocation)) {
         const std::string text = AllocationText(n, i);
         const long long row = TaskGridRow(state, j);
         state.TaskGrid.SetCell(c + 1, row, text);
@@ -229,7 +229,7 @@ class FastAllocation {
           changed = true;
           marked_[weakest] = -1;  // its only mark was j, now cleared
           preferred_[weakest] = Preferred(system_.Agents[weakest]);
-          if (ctx_.observer.IsIndicated(Indicator::Influence)) {
+          if (ctx_.parameters.Indicated(Indicator::Influence)) {
             influenceCount += 1;
             ctx_.observer.WriteDisplayEdit(DisplayEdit::CountEdit, IntToStr(influenceCount));
             ctx_.observer.ShowMessage("Influence");
@@ -304,7 +304,7 @@ class FastAllocation {
         agent.Available = false;
         CloseUnit(state_, c, j);
         task.AllocatedCount += 1;
-        if (ctx_.observer.IsIndicated(Indicator::Allocation)) {
+        if (ctx_.parameters.Indicated(Indicator::Allocation)) {
           const std::string text = AllocationText(n_, i);
           const long long row = TaskGridRow(state_, j);
           state_.TaskGrid.SetCell(c + 1, row, text);
@@ -355,7 +355,7 @@ void AllocateTimestep(RunContext& ctx, long long n) {
         // Nobody weak enough to give way: the competition cannot progress.
         if (!Inhibit(system, j, WeakestCompetitor(system, j))) break;
         changed = true;
-        if (ctx.observer.IsIndicated(Indicator::Influence)) {
+        if (ctx.parameters.Indicated(Indicator::Influence)) {
           influenceCount += 1;
           ctx.observer.WriteDisplayEdit(DisplayEdit::CountEdit, IntToStr(influenceCount));
           ctx.observer.ShowMessage("Influence");

@@ -7,10 +7,12 @@ namespace davrel3 {
 void CreateSystem(RunContext& ctx) {
   TSystem& system = ctx.state.System;
   ctx.panel.SetEntranceEditEnabled(false);
-  ctx.panel.SetText(Field::EntTurnAgent, ctx.panel.ItemIndex(Choice::Newcomer) == 0 ? "500" : "100");
-  system.EntranceTime = ctx.panel.Read(Field::EntTurnAgent);
-  system.NrOfAgents = ctx.panel.Read(Field::NrofAg);
-  system.SkillTable.resize(static_cast<std::size_t>(ctx.panel.Read(Field::NrofSkills)), 0);
+  // The entrance edit shows the time the commit sets; it is what the run uses.
+  const int entrance = ctx.parameters.Item(Choice::Newcomer) == 0 ? 500 : 100;
+  ctx.panel.SetText(Field::EntTurnAgent, IntToStr(entrance));
+  system.EntranceTime = entrance;
+  system.NrOfAgents = ctx.parameters[Field::NrofAg];
+  system.SkillTable.resize(static_cast<std::size_t>(ctx.parameters[Field::NrofSkills]), 0);
   system.Agents.resize(static_cast<std::size_t>(system.NrOfAgents));
   system.ReserveAgents.resize(static_cast<std::size_t>(system.NrOfAgents));
   for (auto& agent : system.Agents) CreateAgent(ctx, agent);
@@ -25,10 +27,10 @@ void CreateSystem(RunContext& ctx) {
 
 void CreateAgent(RunContext& ctx, TAgent& agent) {
   agent.Present = true;
-  agent.LearnInteraction = ctx.panel.Read(Field::LearnInt) * 0.1;
+  agent.LearnInteraction = ctx.parameters[Field::LearnInt] * 0.1;
   agent.Available = true;
   agent.InteractionBase = 0.1;
-  agent.NrOfSkills = ctx.panel.Read(Field::NrofSkills);
+  agent.NrOfSkills = ctx.parameters[Field::NrofSkills];
   agent.Skills.resize(static_cast<std::size_t>(agent.NrOfSkills));
   agent.SkillExtras.resize(static_cast<std::size_t>(agent.NrOfSkills));
   for (std::size_t j = 0; j < agent.Skills.size(); ++j) {
@@ -38,31 +40,31 @@ void CreateAgent(RunContext& ctx, TAgent& agent) {
 }
 
 void CreateSkill(RunContext& ctx, TSkill& skill) {
-  const ParameterPanel& p = ctx.panel;
+  const ParameterSet& p = ctx.parameters;
   skill.InTask = false;
   skill.UnitsOpen = true;
   skill.Loser = false;
   skill.RestCredit = 0;
   skill.PerformedAt.resize(kPerformedAtLength, false);
-  skill.ExpWeight = p.Read(Field::ExpRate) / 100.0;
-  skill.InhPar = p.Read(Field::InhPar);
-  skill.ExcPar = p.Read(Field::ExcPar);
-  skill.ExpMax = p.Read(Field::ExpMax);
-  skill.ExpThresh = p.Read(Field::ExpThresh);
-  skill.LearnSpeed = p.Read(Field::LearnSpeed) * 0.01;
-  skill.ForgetSpeed = p.Read(Field::ForgetSpeed) * 0.01;
-  skill.MotMax = p.Read(Field::MotMax);
-  skill.MotThresh = p.Read(Field::MotThresh);
-  skill.BoreRate = p.Read(Field::Bore) * 0.01;
-  skill.RestRate = p.Read(Field::Rest) * 0.01;
+  skill.ExpWeight = p[Field::ExpRate] / 100.0;
+  skill.InhPar = p[Field::InhPar];
+  skill.ExcPar = p[Field::ExcPar];
+  skill.ExpMax = p[Field::ExpMax];
+  skill.ExpThresh = p[Field::ExpThresh];
+  skill.LearnSpeed = p[Field::LearnSpeed] * 0.01;
+  skill.ForgetSpeed = p[Field::ForgetSpeed] * 0.01;
+  skill.MotMax = p[Field::MotMax];
+  skill.MotThresh = p[Field::MotThresh];
+  skill.BoreRate = p[Field::Bore] * 0.01;
+  skill.RestRate = p[Field::Rest] * 0.01;
 }
 
 void CreateTask(RunContext& ctx) {
   TTask& task = ctx.state.Task;
   const int skills = CommittedSkills(ctx.state.System);
-  task.Cycles = ctx.panel.Read(Field::Cycle);
-  task.Actions = ctx.panel.Read(Field::Action);
-  task.Variety = ctx.panel.Read(Field::Var);
+  task.Cycles = ctx.parameters[Field::Cycle];
+  task.Actions = ctx.parameters[Field::Action];
+  task.Variety = ctx.parameters[Field::Var];
   task.NrOfUnits = static_cast<std::int64_t>(task.Cycles) * task.Actions;
   task.TaskStride = kTaskStride;
   task.PerformedCount = 0;
@@ -80,7 +82,7 @@ void CreateTask(RunContext& ctx) {
 }
 
 void InitTaskUnit(RunContext& ctx, TTaskUnit& unit) {
-  unit.Duration = ctx.panel.Read(Field::Dur);
+  unit.Duration = ctx.parameters[Field::Dur];
   unit.Performed = false;
   unit.Open = true;
 }
@@ -88,11 +90,11 @@ void InitTaskUnit(RunContext& ctx, TTaskUnit& unit) {
 void MakeTaskGrid(RunContext& ctx) {
   TextGrid& grid = ctx.state.TaskGrid;
   const int skills = CommittedSkills(ctx.state.System);
-  grid.SetRowCount(ctx.panel.Read(Field::Action) + 1);
-  grid.SetColumnCount(ctx.panel.Read(Field::Cycle) + 1);
-  const int cycles = ctx.panel.Read(Field::Cycle);
+  grid.SetRowCount(ctx.parameters[Field::Action] + 1);
+  grid.SetColumnCount(ctx.parameters[Field::Cycle] + 1);
+  const int cycles = ctx.parameters[Field::Cycle];
   for (int c = 1; c <= cycles; ++c) grid.SetCell(c, 0, IntToStr(c));
-  const int actions = ctx.panel.Read(Field::Action);
+  const int actions = ctx.parameters[Field::Action];
   for (int r = 1; r <= actions; ++r) {
     // Head each row with the number of the skill it really shows.
     grid.SetCell(0, r, IntToStr(SkillColumn(ctx.state.WindowStart + r - 1, skills) + 1));
@@ -103,8 +105,8 @@ void ShowTaskUnits(RunContext& ctx) {
   TextGrid& grid = ctx.state.TaskGrid;
   const TTask& task = ctx.state.Task;
   const int skills = CommittedSkills(ctx.state.System);
-  const int cycles = ctx.panel.Read(Field::Cycle);
-  const int actions = ctx.panel.Read(Field::Action);
+  const int cycles = ctx.parameters[Field::Cycle];
+  const int actions = ctx.parameters[Field::Action];
   for (int c = 0; c < cycles; ++c) {
     for (int a = 0; a < actions; ++a) {
       const long long column = SkillColumn(ctx.state.WindowStart + a, skills);

@@ -80,10 +80,10 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   ctx.observer.AllocationGridCellWritten(allocationColumn, j + 1, text);
 
   task.PerformedCount += 1;
-  if (ctx.observer.IsIndicated(Indicator::Performance)) ctx.observer.ShowMessage("Performed");
+  if (ctx.parameters.Indicated(Indicator::Performance)) ctx.observer.ShowMessage("Performed");
   SetPerformedAt(skill, n, true);
 
-  const int dur = ctx.panel.Read(Field::Dur);
+  const int dur = ctx.parameters[Field::Dur];
   const double efficiency = a + b;
   if (efficiency == 0) throw RunFault("division by zero: the efficiency a + b is 0");
   const double timeNeeded = Checked(dur / efficiency, "the time needed");
@@ -140,7 +140,7 @@ void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
     history.StepWorkHistory[row][i] = agent.StepWorkTime;
     EnsureTaskWorkRow(history, k, agents);
     history.TaskWorkHistory[k][i] = agent.TaskWorkTime;
-    const long long totalsRow = static_cast<long long>(ctx.panel.Read(Field::NrOfTasks)) + 1;
+    const long long totalsRow = static_cast<long long>(ctx.parameters[Field::NrOfTasks]) + 1;
     EnsureTaskWorkRow(history, totalsRow, agents);
     history.TaskWorkHistory[totalsRow][i] = agent.RunWorkTime;
     if (agent.StepWorkTime > system.StepDuration) system.StepDuration = agent.StepWorkTime;

@@ -1,30 +1,51 @@
 #include "history.h"
 
+#include <algorithm>
+
 namespace davrel3 {
 namespace {
 
+// The table with `rows` rows of `agents` entries: kept cells keep their
+// values, new ones are zero. Built aside, so running out of memory leaves the
+// table as it was.
 template <typename Row>
-void ResizeRows(std::vector<std::vector<Row>>& table, std::size_t rows, std::size_t agents) {
-  table.resize(rows);
-  for (auto& row : table) row.resize(agents, Row{});
+std::vector<std::vector<Row>> Resized(const std::vector<std::vector<Row>>& table, std::size_t rows,
+                                      std::size_t agents, const Row& zero) {
+  const std::size_t kept = table.size() < rows ? table.size() : rows;
+  std::vector<std::vector<Row>> next(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(kept));
+  next.resize(rows);
+  for (auto& row : next) row.resize(agents, zero);
+  return next;
 }
 
 }  // namespace
 
 void DefineGraphics(RunHistory& history, int cycles, int tasks, int agents) {
-  history.TotalCycles = static_cast<std::int64_t>(cycles) * tasks;
-  history.HistoryLength = kDefaultHistoryLength;
-  const std::size_t rows = static_cast<std::size_t>(history.HistoryLength) + 1;
+  const int length = kDefaultHistoryLength;
+  const std::size_t rows = static_cast<std::size_t>(length) + 1;
   const std::size_t n = static_cast<std::size_t>(agents);
-  ResizeRows(history.ExpertiseHistory, rows, n);
-  ResizeRows(history.MotivationHistory, rows, n);
-  ResizeRows(history.InTaskHistory, static_cast<std::size_t>(tasks), n);
-  ResizeRows(history.FlagHistory, rows, n);
-  history.CoordinationHistory.resize(rows, 0);
-  history.StepWorkHistory.resize(rows);
-  for (auto& row : history.StepWorkHistory) row.resize(n + 1, 0.0);
-  history.TaskWorkHistory.resize(static_cast<std::size_t>(tasks) + 2);
-  for (auto& row : history.TaskWorkHistory) row.resize(n + 2, 0.0);
+  // Every table is resized aside first; only when all have their memory are
+  // they swapped in, so a commit that runs out of memory changes nothing.
+  auto expertise = Resized(history.ExpertiseHistory, rows, n, SkillSlots{});
+  auto motivation = Resized(history.MotivationHistory, rows, n, SkillSlots{});
+  auto inTask = Resized(history.InTaskHistory, static_cast<std::size_t>(tasks), n, SkillFlags{});
+  auto flags = Resized(history.FlagHistory, rows, n, SkillFlags{});
+  std::vector<int> coordination(history.CoordinationHistory.begin(),
+                                history.CoordinationHistory.begin() +
+                                    static_cast<std::ptrdiff_t>(std::min(rows, history.CoordinationHistory.size())));
+  coordination.resize(rows, 0);
+  auto stepWork = Resized(history.StepWorkHistory, rows, n + 1, 0.0);
+  auto taskWork = Resized(history.TaskWorkHistory, static_cast<std::size_t>(tasks) + 2, n + 2, 0.0);
+
+  history.TotalCycles = static_cast<std::int64_t>(cycles) * tasks;
+  history.HistoryLength = length;
+  history.ExpertiseHistory = std::move(expertise);
+  history.MotivationHistory = std::move(motivation);
+  history.InTaskHistory = std::move(inTask);
+  history.FlagHistory = std::move(flags);
+  history.CoordinationHistory = std::move(coordination);
+  history.StepWorkHistory = std::move(stepWork);
+  history.TaskWorkHistory = std::move(taskWork);
 }
 
 std::int64_t HistoryBytes(std::int64_t rows, int agents) {

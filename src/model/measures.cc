@@ -1,5 +1,6 @@
 #include "measures.h"
 
+#include <charconv>
 #include <cmath>
 #include <climits>
 #include <cstdio>
@@ -31,6 +32,14 @@ double RoundHalfEven(double value) {
 std::string FormatRounded(double value) {
   const double r = RoundHalfEven(value);
   if (r == 0) return "0";  // no "-0"
+  // Whole numbers below 2^53 convert to an integer exactly, and printing that
+  // integer gives the digits "%.0f" gives, without a trip through printf:
+  // a table of many tasks and agents has millions of cells.
+  if (std::fabs(r) < 9007199254740992.0) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(r)).ptr;
+    return std::string(digits, end);
+  }
   char text[400];
   std::snprintf(text, sizeof text, "%.0f", r);
   return text;
@@ -76,7 +85,7 @@ double MeanPerformanceTimeCorrectedNewcomerFit(const RunHistory& history, int ag
 
 void DrawAllocation(RunContext& ctx) {
   TextGrid& grid = ctx.state.AllocationGrid;
-  int tasks = ctx.panel.Read(Field::NrOfTasks);
+  int tasks = ctx.parameters[Field::NrOfTasks];
   const long long cycles = ctx.state.Task.Cycles;
   // Controls changed after the commit must not make the headings endless:
   // past the size a commit allows, only the committed tasks are headed.
@@ -88,7 +97,7 @@ void DrawAllocation(RunContext& ctx) {
   const long long columns = tasks * cycles + 1;
   grid.SetColumnCount(columns > INT_MAX ? INT_MAX : static_cast<int>(columns));
   grid.SetRowCount(skills + 1);
-  int headed = ctx.panel.Read(Field::Cycle);
+  int headed = ctx.parameters[Field::Cycle];
   if (static_cast<long long>(tasks) * headed > kMaxGridColumns && headed > cycles) headed = static_cast<int>(cycles);
   for (int k = 0; k < tasks; ++k) {
     for (int c = 1; c <= headed; ++c) grid.SetCell(k * cycles + c, 0, IntToStr(c));
@@ -98,7 +107,7 @@ void DrawAllocation(RunContext& ctx) {
 
 void DrawWorkTime(RunContext& ctx) {
   TextGrid& grid = ctx.state.WorkTimeGrid;
-  const int tasks = ctx.panel.Read(Field::NrOfTasks);
+  const int tasks = ctx.parameters[Field::NrOfTasks];
   const int n = ctx.state.System.NrOfAgents;
   grid.SetColumnCount(tasks + 2);
   grid.SetRowCount(n + 5);
@@ -116,18 +125,21 @@ void TotalWorkTime(RunContext& ctx) {
   TextGrid& grid = ctx.state.WorkTimeGrid;
   const RunHistory& w = ctx.state.History;
   const int n = ctx.state.System.NrOfAgents;
-  const int tasks = ctx.panel.Read(Field::NrOfTasks);
+  const int tasks = ctx.parameters[Field::NrOfTasks];
   double slowTotal = 0;
   for (int k = 0; k < tasks; ++k) {
-    grid.SetCell(k + 1, n + 1, FormatRounded(SlowestPerformanceTime(w, n, k)));
-    slowTotal = slowTotal + SlowestPerformanceTime(w, n, k);
+    const double slowest = SlowestPerformanceTime(w, n, k);
+    grid.SetCell(k + 1, n + 1, FormatRounded(slowest));
+    slowTotal = slowTotal + slowest;
     grid.SetCell(k + 1, n + 2, FormatRounded(SumPerformanceTime(w, n, k)));
     grid.SetCell(k + 1, n + 3, FormatRounded(MeanPerformanceTimeCorrectedNewcomerNoFit(w, n, k)));
     grid.SetCell(k + 1, n + 4, FormatRounded(MeanPerformanceTimeCorrectedNewcomerFit(w, n, k)));
-    for (int j = 0; j < n; ++j) {
-      grid.SetCell(k + 1, j + 1, FormatRounded(TaskWorkAt(w, k, j)));
-      grid.SetCell(tasks + 1, j + 1, FormatRounded(AddAllTasksPerAgents(w, ctx.panel.Read(Field::NrOfTasks), j)));
-    }
+    for (int j = 0; j < n; ++j) grid.SetCell(k + 1, j + 1, FormatRounded(TaskWorkAt(w, k, j)));
+  }
+  // Each agent's total is the same sum whichever task writes it, so it is
+  // formed once per agent (a table without tasks has no total to show).
+  if (tasks > 0) {
+    for (int j = 0; j < n; ++j) grid.SetCell(tasks + 1, j + 1, FormatRounded(AddAllTasksPerAgents(w, tasks, j)));
   }
   grid.SetCell(tasks + 1, n + 1, FormatRounded(slowTotal));
 }

@@ -9,6 +9,7 @@
 
 #include "history.h"
 #include "parameter_panel.h"
+#include "parameter_set.h"
 #include "records.h"
 #include "run_observer.h"
 #include "text_grid.h"
@@ -45,12 +46,14 @@ struct ModelState {
   ColumnIndex Columns;
 };
 
-// What the model's procedures work with: the state, the parameter panel they
-// read (and, at construction, write) and the observer they report to.
+// What the model's procedures work with: the state, the parameter panel
+// construction writes, the observer they report to, and the parameter values
+// the operation converted once at its start (every read takes these).
 struct RunContext {
   ModelState& state;
   ParameterPanel& panel;
   RunObserver& observer;
+  const ParameterSet& parameters;
 };
 
 // A fault that ends a run: a zero denominator, a result that is not finite,

@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include <cmath>
+#include <new>
 
 #include "allocation.h"
 #include "column_index.h"
@@ -107,11 +108,11 @@ void EnterNewcomer(RunContext& ctx, long long t, int fit) {
   if (t != system.EntranceTime) return;
   // Without a sixth agent there is no newcomer to enter.
   if (!HasNewcomer(system)) return;
-  const int offset = SkillOffset(ctx.panel.ItemIndex(Choice::HiLo));
+  const int offset = SkillOffset(ctx.parameters.Item(Choice::HiLo));
   TAgent& newcomer = system.Agents[kNewcomerIndex];
   newcomer.Present = true;
   newcomer.Available = true;
-  const int kind = ctx.panel.ItemIndex(Choice::Newcomer);
+  const int kind = ctx.parameters.Item(Choice::Newcomer);
   if (kind == 1 || kind == 2) {
     const int skills = CommittedSkills(system);
     for (int j = 0; j < skills && j < static_cast<int>(newcomer.Skills.size()); ++j) {
@@ -122,7 +123,7 @@ void EnterNewcomer(RunContext& ctx, long long t, int fit) {
       skill.Motivation = v;
     }
   }
-  if (ctx.observer.IsIndicated(Indicator::AgVariation)) ctx.observer.ShowMessage("Entrance Agent 6");
+  if (ctx.parameters.Indicated(Indicator::AgVariation)) ctx.observer.ShowMessage("Entrance Agent 6");
 }
 
 void SetTaskSkills(RunContext& ctx, int k) {
@@ -167,7 +168,7 @@ void ResetTaskUnits(RunContext& ctx) {
 }
 
 void StartTask(RunContext& ctx, int k) {
-  if (ctx.observer.IsIndicated(Indicator::NewTask)) {
+  if (ctx.parameters.Indicated(Indicator::NewTask)) {
     ctx.observer.WriteDisplayEdit(DisplayEdit::Edit3, IntToStr(k + 1));
     ctx.observer.ShowMessage("New Task");
   }
@@ -190,7 +191,7 @@ RunOutcome RunSimulation(RunContext& ctx) {
   long long rowsUsed = 0;  // timesteps the run has begun so far
   ColumnIndexScope columnIndex(state);
   try {
-    const int tasks = ctx.panel.Read(Field::NrOfTasks);
+    const int tasks = ctx.parameters[Field::NrOfTasks];
     state.WindowStart = -static_cast<long long>(task.Variety);
     system.RunDuration = 0;
     for (auto& agent : system.Agents) agent.RunWorkTime = 0;
@@ -199,7 +200,7 @@ RunOutcome RunSimulation(RunContext& ctx) {
       system.TaskDuration = 0;
       for (auto& agent : system.Agents) agent.TaskWorkTime = 0;
       state.WindowStart += task.Variety;
-      const int skillsNow = ctx.panel.Read(Field::NrofSkills);
+      const int skillsNow = ctx.parameters[Field::NrofSkills];
       if (skillsNow < state.WindowStart) state.WindowStart -= skillsNow;
       outcome.timesteps.push_back(0);
       t = 0;
@@ -221,14 +222,14 @@ RunOutcome RunSimulation(RunContext& ctx) {
           agent.StepWorkTime = 0;
           for (auto& skill : agent.Skills) skill.TimeNeeded = 0;
         }
-        if (ctx.observer.IsIndicated(Indicator::NewTimestep)) {
+        if (ctx.parameters.Indicated(Indicator::NewTimestep)) {
           ctx.observer.ShowMessage("New Round");
           ctx.observer.WriteDisplayEdit(DisplayEdit::Edit2, IntToStr(t + 1));
           ctx.observer.ShowStatesAgents();
         }
         snapshot.Take(system);
         const auto performedBefore = task.PerformedCount;
-        const int fit = ctx.panel.ItemIndex(Choice::FitNoFit);
+        const int fit = ctx.parameters.Item(Choice::FitNoFit);
         if (fit == 0 || fit == 1) EnterNewcomer(ctx, t, fit);
         const long long n = t + static_cast<long long>(kTaskStride) * k;
         AllocateTimestep(ctx, n);
@@ -260,7 +261,7 @@ RunOutcome RunSimulation(RunContext& ctx) {
       const double runDuration = system.RunDuration + system.TaskDuration;
       if (!std::isfinite(runDuration)) throw RunFault("the run duration is not a finite number");
       system.RunDuration = runDuration;
-      const long long m = ctx.panel.Read(Field::NrOfTasks);
+      const long long m = ctx.parameters[Field::NrOfTasks];
       EnsureTaskWorkRow(history, m + 1, agents);
       history.TaskWorkHistory[m + 1][agents] = system.RunDuration;
       EnsureTaskWorkRow(history, k + 1, agents);
@@ -273,6 +274,9 @@ RunOutcome RunSimulation(RunContext& ctx) {
   } catch (const ConversionError& error) {
     outcome.status = RunStatus::Failed;
     outcome.message = error.what();
+  } catch (const std::bad_alloc&) {
+    outcome.status = RunStatus::Failed;
+    outcome.message = "The run failed " + Where(k, t) + ": there is not enough memory to go on";
   }
   return outcome;
 }

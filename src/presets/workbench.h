@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 #include <string>
@@ -30,6 +31,11 @@ class CommitRefused : public std::runtime_error {
 inline constexpr long long kMaxAgentSkills = 100000;      // NrofAg x NrofSkills
 inline constexpr long long kMaxTasks = 10000;             // NrOfTasks
 inline constexpr long long kMaxTaskCells = 10000000;      // Cycle x NrofSkills, Cycle x Action
+inline constexpr long long kMaxActions = kMaxAgentSkills;  // Action: no group has more skills
+
+// The sizes a commit and START allow, checked in 64-bit arithmetic; throws
+// CommitRefused naming the fields and the limit.
+void CheckSizes(long long agents, long long skills, long long cycles, long long actions, long long tasks);
 
 class Workbench {
  public:
@@ -52,10 +58,13 @@ class Workbench {
 
   // --- commit, OK, Cancel, Remove
   // Converts and checks every parameter the commit reads (throws
-  // ConversionError or CommitRefused) without changing anything.
-  void CheckCommit() const;
+  // ConversionError or CommitRefused) without changing anything, and returns
+  // the converted values.
+  ParameterSet CheckCommit() const;
   // The commit: builds the group and the task, lays out the grids, sizes the
-  // history and enables START. Checks everything first.
+  // history and enables START. Checks everything first; the new group, task
+  // and history are built aside, so a commit that runs out of memory is
+  // refused (CommitRefused) with the previous commit intact.
   void SetSystem();
   // Throws CommitRefused with OK's messages.
   void OKButtonClick();
@@ -79,13 +88,19 @@ class Workbench {
   void DefineExperiments();
 
   // --- run
-  // START: the newcomer leaves the group, the run goes to its end. A run that
-  // finishes or stalls disables START and enables Default; a failed one
-  // leaves START enabled. Without an enabled START nothing runs (refused).
-  // `draw` replaces the grids-only draw (the chart window passes its Draw).
+  // START: converts once what the run and its draw read (ReadRunParameters)
+  // and checks it against the commit's size limits; a text that is not a
+  // number or breaks a limit refuses the run before anything changes. Then
+  // the newcomer leaves the group and the run goes to its end. A run that
+  // finishes, stalls or is cancelled disables START and enables Default; a
+  // failed one (a fault, too little memory) leaves START enabled. Without an
+  // enabled START nothing runs (refused). `draw` replaces the grids-only draw
+  // (the chart window passes its Draw); running out of memory while drawing
+  // fails the run.
   RunOutcome StartButtonClick(const std::function<void()>& draw = nullptr);
   // The chart window's grids (allocation headings, work-time table), drawn
-  // from the history as it stands.
+  // from the history as it stands with the values of the last commit or
+  // START, whichever came last.
   void DrawGrids();
 
   // --- presets: control values only
@@ -130,7 +145,7 @@ class Workbench {
   void ProfileFit();
 
  private:
-  RunContext Context();
+  RunContext Context(const ParameterSet& parameters);
   // Sets the agent array to `agents` agents of `skills` skills each and gives
   // agent a (from 1), skill s (from 1) the level value(a, s).
   template <typename Level>
@@ -143,6 +158,7 @@ class Workbench {
   bool startEnabled_ = false;
   bool defaultEnabled_ = false;
   std::string levelsProfile_;
+  std::optional<ParameterSet> drawParameters_;
 };
 
 // The named configurations, by the names the headless runner accepts.

@@ -68,7 +68,12 @@ struct Bench {
   TSystem& System() { return bench.State().System; }
   TSkill& Skill(int i, int j) { return bench.State().System.Agents[i].Skills[j]; }
   RunHistory& History() { return bench.State().History; }
-  RunContext Context() { return RunContext{bench.State(), panel, observer}; }
+  // A context with every parameter converted from the panel as it stands now.
+  RunContext Context() {
+    parameters = ReadAllParameters(panel, observer);
+    return RunContext{bench.State(), panel, observer, parameters};
+  }
+  ParameterSet parameters;
 
   // Commits a single-task group of the given size; learning, forgetting,
   // boredom and rest are switched off so that levels stay where a test puts
