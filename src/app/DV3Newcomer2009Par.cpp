@@ -882,18 +882,10 @@ const QStringList kParameterFilters = {"Parameter sets (*.json)", "All files (*)
 }  // namespace
 
 bool TParForm::OpenParameters(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    ShowMessage(QString("Cannot open \"%1\": %2").arg(NativePath(path), file.errorString()));
-    return false;
-  }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    ShowMessage(QString("Cannot read \"%1\": %2").arg(NativePath(path), file.errorString()));
-    return false;
-  }
   try {
-    davrel3::LoadParameters(bytes.toStdString(), panel_);
+    // Only a regular file of at most 1 MiB is read: a folder, a device or a
+    // pipe is refused at once instead of blocking the window.
+    davrel3::LoadParameterFile(QFile::encodeName(path).toStdString(), panel_);
   } catch (const std::exception& error) {
     // The whole file was checked before anything was written: nothing changed.
     ShowMessage(QString("\"%1\" was not loaded: %2").arg(NativePath(path), QString::fromStdString(error.what())));

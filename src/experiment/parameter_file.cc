@@ -6,6 +6,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "input_file.h"
+#include "strict_json.h"
+#include "utf8_text.h"
+
 namespace davrel3 {
 
 using Json = nlohmann::ordered_json;
@@ -17,7 +21,9 @@ std::string SaveParameters(const ParameterPanel& panel) {
   Json fields = Json::object();
   for (int f = 0; f < kFieldCount; ++f) {
     const Field field = static_cast<Field>(f);
-    fields[std::string(FieldName(field))] = {{"text", panel.Text(field)}, {"position", panel.Position(field)}};
+    // JSON holds only UTF-8: a byte that is none is saved as U+FFFD.
+    fields[std::string(FieldName(field))] = {{"text", ValidUtf8(panel.Text(field))},
+                                             {"position", panel.Position(field)}};
   }
   file["fields"] = std::move(fields);
   Json items = Json::object();
@@ -67,11 +73,12 @@ struct ItemValue {
 }  // namespace
 
 void LoadParameters(const std::string& text, ParameterPanel& panel) {
+  if (text.size() > kMaxParameterFileBytes) Fail("The parameter file is larger than 1 MiB");
   Json file;
   try {
-    file = Json::parse(text);
-  } catch (const Json::parse_error& error) {
-    Fail(std::string("The file is not JSON: ") + error.what());
+    file = ParseStrictJson(text, "The parameter file");
+  } catch (const StrictJsonError& error) {
+    Fail(error.what());
   }
   if (!file.is_object()) Fail("The file is not a parameter file: it holds no JSON object");
   if (!file.contains("format") || file["format"] != kParameterFileFormat) {
@@ -134,6 +141,18 @@ void LoadParameters(const std::string& text, ParameterPanel& panel) {
     if (value.position) panel.SetPosition(value.field, *value.position);
   }
   for (const ItemValue& item : items) panel.SetItemIndex(item.choice, item.index);
+}
+
+void LoadParameterFile(const std::string& path, ParameterPanel& panel) {
+  std::string text;
+  try {
+    text = ReadWholeFile(path, static_cast<std::int64_t>(kMaxParameterFileBytes));
+  } catch (const InputFileError& error) {
+    std::string message = error.what();
+    if (!message.empty() && message[0] >= 'a' && message[0] <= 'z') message[0] = static_cast<char>(message[0] - 'a' + 'A');
+    Fail(message);
+  }
+  LoadParameters(text, panel);
 }
 
 }  // namespace davrel3

@@ -12,6 +12,7 @@
 // is on the panel.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +22,8 @@ namespace davrel3 {
 
 inline constexpr const char* kParameterFileFormat = "davrel3-parameters";
 inline constexpr int kParameterFileVersion = 1;
+// A parameter file is a few kilobytes; anything past this is refused unread.
+inline constexpr std::size_t kMaxParameterFileBytes = std::size_t{1} << 20;
 
 // A file that cannot be loaded; the message says what is wrong and where.
 class ParameterFileError : public std::runtime_error {
@@ -33,7 +36,12 @@ std::string SaveParameters(const ParameterPanel& panel);
 
 // Checks the whole text first and throws ParameterFileError before touching
 // the panel if anything is wrong; then writes every listed text, position and
-// item into the panel.
+// item into the panel. The text is read strictly: at most 1 MiB of UTF-8,
+// nested at most 64 levels, no key twice, only whole numbers within int.
 void LoadParameters(const std::string& text, ParameterPanel& panel);
+// Reads the file at `path` (a regular file of at most 1 MiB: a folder, a
+// device or a pipe is refused without reading or waiting) and loads it as
+// LoadParameters does.
+void LoadParameterFile(const std::string& path, ParameterPanel& panel);
 
 }  // namespace davrel3

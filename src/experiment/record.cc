@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "experiment/utf8_text.h"
 #include "model/int_text.h"
 
 namespace davrel3 {
@@ -76,7 +77,8 @@ std::string RunRecord(const Workbench& bench, const RunOutcome& outcome, const P
   const RunHistory& history = state.History;
   Json run = Json::object();
   run["status"] = std::string(RunStatusName(outcome.status));
-  run["message"] = outcome.message;
+  // A message may quote a typed text byte for byte; JSON holds only UTF-8.
+  run["message"] = ValidUtf8(outcome.message);
   run["parameters"] = ParametersObject(parameters);
   run["timesteps"] = outcome.timesteps;
   run["history_length"] = history.HistoryLength;

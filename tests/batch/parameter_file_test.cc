@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "experiment/parameter_file.h"
+#include "panel_snapshot.h"
 
 namespace {
 
@@ -17,38 +18,10 @@ using davrel3::Field;
 using davrel3::InMemoryPanel;
 using davrel3::kChoiceCount;
 using davrel3::kFieldCount;
+using davrel3::testing::Scramble;
+using davrel3::testing::Snapshot;
+using davrel3::testing::Take;
 using Json = nlohmann::ordered_json;
-
-// Everything a panel holds, for comparing two panels.
-struct Snapshot {
-  std::vector<std::string> texts;
-  std::vector<int> positions;
-  std::vector<int> items;
-  bool operator==(const Snapshot&) const = default;
-};
-
-Snapshot Take(const davrel3::ParameterPanel& panel) {
-  Snapshot s;
-  for (int f = 0; f < kFieldCount; ++f) {
-    s.texts.push_back(panel.Text(static_cast<Field>(f)));
-    s.positions.push_back(panel.Position(static_cast<Field>(f)));
-  }
-  for (int c = 0; c < kChoiceCount; ++c) s.items.push_back(panel.ItemIndex(static_cast<Choice>(c)));
-  return s;
-}
-
-// A panel whose every value differs from the layout's.
-void Scramble(InMemoryPanel& panel) {
-  for (int f = 0; f < kFieldCount; ++f) {
-    std::string text = "t";
-    text += std::to_string(f * 7 + 3);
-    panel.SetText(static_cast<Field>(f), text);
-    panel.SetPosition(static_cast<Field>(f), f * 5 + 1);
-  }
-  panel.SetItemIndex(Choice::FitNoFit, 1);
-  panel.SetItemIndex(Choice::Newcomer, 2);
-  panel.SetItemIndex(Choice::HiLo, 1);
-}
 
 TEST(ParameterFile, SavedSetLoadsBackIntoAnEqualPanel) {
   InMemoryPanel source;
