@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "experiment/design.h"
+#include "experiment/input_file.h"
 #include "experiment/manifest.h"
 #include "experiment/parameter_file.h"
 #include "experiment/progress.h"
@@ -117,7 +118,14 @@ struct CommandLine {
 SessionOptions SessionFrom(const CommandLine& line) {
   SessionOptions options;
   if (!line.parameters.empty()) {
-    options.parameterFile = ReadWholeFile(line.parameters, "--parameters");
+    // Only a regular file of at most 1 MiB: a pipe or a device is refused
+    // at once rather than read without end.
+    try {
+      options.parameterFile =
+          davrel3::ReadWholeFile(line.parameters, static_cast<std::int64_t>(kMaxParameterFileBytes));
+    } catch (const InputFileError& error) {
+      throw UsageError{std::string("--parameters: ") + error.what()};
+    }
     // Checked once here, so a file that cannot be loaded stops the runner
     // before any run rather than refusing every one.
     InMemoryPanel panel;

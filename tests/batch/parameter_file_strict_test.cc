@@ -130,7 +130,7 @@ TEST(StrictParameterFile, TextsThatAreNotUtf8NeverBreakARecord) {
   const auto runs = davrel3::RunSession(options, true);
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].outcome.status, davrel3::RunStatus::Refused);
-  const std::string record = runs[0].record.dump();
+  const std::string& record = runs[0].record;
   EXPECT_TRUE(Contains(record, "\xef\xbf\xbd")) << record.substr(0, 200);  // U+FFFD in place of the byte
 
   // The runner prints the record and exits as for any refused run.
@@ -141,7 +141,7 @@ TEST(StrictParameterFile, TextsThatAreNotUtf8NeverBreakARecord) {
   // Saving such a text writes valid JSON that loads back.
   InMemoryPanel panel;
   panel.SetText(Field::Bore, "7\xfe");
-  const std::string saved = davrel3::SaveParameters(panel).dump();
+  const std::string saved = davrel3::SaveParameters(panel);
   InMemoryPanel loaded;
   davrel3::LoadParameters(saved, loaded);
   EXPECT_EQ(loaded.Text(Field::Bore), "7\xef\xbf\xbd");

@@ -211,7 +211,7 @@ TEST(Table, PlansThatCannotRunAreRefusedWithExit2BeforeAnyRow) {
       {"--dry-run", "--dry-run applies to a table"},
       {"--threads 2", "--threads applies to a table"},
       {"--points " + missing, "--points: cannot open"},
-      {"--parameters " + missing, "--parameters: cannot open"},
+      {"--parameters " + missing, "--parameters: cannot read"},
       {"--sweep Var=0:99999:1 --sweep Cycle=0:99999:1", "more than 1000000000 runs"},
   };
   for (const auto& [args, reason] : cases) {

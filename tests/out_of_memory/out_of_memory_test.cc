@@ -19,7 +19,7 @@ using testing::StopFailing;
 // Everything a commit could change, as one text.
 std::string Fingerprint(const Workbench& bench) {
   std::ostringstream out;
-  out << RunRecord(bench, RunOutcome{}, nlohmann::ordered_json()).dump();
+  out << RunRecord(bench, RunOutcome{}, ParameterValues{});
   const TTask& task = bench.State().Task;
   out << "|task " << task.Cycles << ' ' << task.Actions << ' ' << task.Variety << ' ' << task.NrOfUnits;
   for (const auto& row : task.Units) {
