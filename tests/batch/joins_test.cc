@@ -7,10 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "experiment/csv_reader.h"
 #include "experiment/run_table.h"
+#include "experiment/sweep.h"
 
 namespace {
 
@@ -166,6 +168,28 @@ TEST_F(Joins, ATableChangedAfterItWasCheckedIsNotCopied) {
   Write("a.csv", kHeader + Rows(1, 3));
   StringSink out;
   EXPECT_THROW(CopyTable(scan, out), InputFileError);
+}
+
+TEST(Shards, SlicesOfHugeBatchesTileTheRunsWithoutOverflow) {
+  for (const long long runs : {18LL, 1000000000LL, 18000000000LL, 999999999999LL}) {
+    for (const long long n : {1LL, 7LL, 1000000000LL, 2147483647LL}) {
+      long long previousLast = 0;
+      for (const long long k : std::set<long long>{1, 2, n / 2, n - 1, n}) {
+        if (k < 1 || k > n) continue;
+        long long first = -1, last = -1;
+        ShardRange(runs, k, n, first, last);
+        const auto exact = [&](long long kk) {
+          return static_cast<long long>(static_cast<__int128>(runs) * kk / n);
+        };
+        EXPECT_EQ(first, exact(k - 1)) << runs << " " << k << "/" << n;
+        EXPECT_EQ(last, exact(k)) << runs << " " << k << "/" << n;
+        EXPECT_GE(first, previousLast);
+        EXPECT_LE(first, last);
+        previousLast = last;
+      }
+      EXPECT_EQ(previousLast, runs);
+    }
+  }
 }
 
 }  // namespace

@@ -114,3 +114,44 @@ TEST(MemoryBudget, TheDefaultIsHalfOfThePhysicalMemory) {
 }
 
 }  // namespace
+
+#include "experiment/run_memory.h"
+#include "experiment/session.h"
+#include "model/history.h"
+
+namespace {
+
+using namespace davrel3;
+
+TEST(RunMemory, ARunsNeedGrowsWithItsSizesAndNeverOverflows) {
+  InMemoryPanel panel;
+  Workbench bench(panel);
+  StartUp(bench);
+  const std::int64_t startUp = RunStartBytes(panel);
+  EXPECT_GT(startUp, HistoryRowsBytes(246, 6));
+  EXPECT_LT(startUp, std::int64_t{64} << 20);
+  panel.SetText(Field::NrofAg, "600");
+  EXPECT_GT(RunStartBytes(panel), startUp + HistoryRowsBytes(246, 594));
+  // Texts at the ends of the integer range, or not numbers at all, give a
+  // figure, not an overflow.
+  for (const char* text : {"2147483647", "-2147483648", "abc"}) {
+    for (Field field : {Field::NrofAg, Field::NrofSkills, Field::Cycle, Field::Action, Field::NrOfTasks}) {
+      panel.SetText(field, text);
+    }
+    EXPECT_GT(RunStartBytes(panel), 0) << text;
+  }
+}
+
+TEST(RunMemory, TheHistoryLimitKeepsTheWholeHistoryWithinTheBudget) {
+  for (std::int64_t budget : {std::int64_t{16} << 20, std::int64_t{3} << 30, std::int64_t{1} << 40}) {
+    const std::int64_t limit = HistoryLimitFor(budget);
+    for (int agents : {1, 6, 1000}) {
+      // The most rows the limit lets a run reach.
+      const std::int64_t rows = limit / HistoryBytes(1, agents);
+      EXPECT_LE(HistoryRowsBytes(rows, agents), budget) << budget << " " << agents;
+      EXPECT_GT(HistoryRowsBytes(rows, agents), budget / 10 * 8) << "the limit wastes most of the budget";
+    }
+  }
+}
+
+}  // namespace
