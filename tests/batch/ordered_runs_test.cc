@@ -123,7 +123,10 @@ TEST(Interrupts, AnInterruptKeepsTheUnbrokenPrefixOfRunsAndStopsTheRest) {
     EXPECT_EQ(c.outcome.signal, SIGTERM);
     EXPECT_EQ(c.outcome.emitted, static_cast<long long>(c.runs.size()));
     ASSERT_LE(c.runs.size(), 20u) << "run 20 stopped, yet later runs were kept";
-    EXPECT_GE(c.runs.size(), threads == 1 ? 20u : 1u);
+    // On one thread the runs before run 20 were done when it stopped.
+    if (threads == 1) {
+      EXPECT_EQ(c.runs.size(), 20u);
+    }
     for (std::size_t i = 0; i < c.runs.size(); ++i) {
       EXPECT_EQ(c.runs[i], static_cast<long long>(i));
       EXPECT_EQ(c.texts[i], "whole");
