@@ -18,6 +18,14 @@
 
 #include "DV3Newcomer2009Chart.h"
 #include "DV3Newcomer2009Par.h"
+#include "about_tab.h"
+#include "agent_tab.h"
+#include "design_control.h"
+#include "file_commands.h"
+#include "indicator_strip.h"
+#include "main_menu_bar.h"
+#include "newcomers_tab.h"
+#include "parameters_tab.h"
 #include "program_windows.h"
 #include "design_results.h"
 #include "design_runner.h"
@@ -69,16 +77,16 @@ int main(int argc, char* argv[]) {
 
   static const char* const kNames[] = {"agent", "task", "parameters", "newcomers", "about"};
   bool ok = true;
-  for (int tab = 0; tab < parForm.PageControl1->count(); ++tab) {
-    parForm.PageControl1->setCurrentIndex(tab);
+  for (int tab = 0; tab < parForm.PageControl1()->count(); ++tab) {
+    parForm.PageControl1()->setCurrentIndex(tab);
     ok = Save(parForm, dir, QString("main-%1-%2.png").arg(tab + 1).arg(kNames[tab])) && ok;
   }
 
   // After a run the frames and the task grid show what happened.
   parForm.StartButtonClick();
-  parForm.PageControl1->setCurrentIndex(0);
+  parForm.PageControl1()->setCurrentIndex(0);
   ok = Save(parForm, dir, "main-after-run-agent.png") && ok;
-  parForm.PageControl1->setCurrentIndex(1);
+  parForm.PageControl1()->setCurrentIndex(1);
   ok = Save(parForm, dir, "main-after-run-task.png") && ok;
 
   // The chart window after the start-up run, first as it opens, then larger
@@ -116,12 +124,12 @@ int main(int argc, char* argv[]) {
   // The design run from the "Newcomers" tab: the results window as it opens,
   // then its chart alone as "Save image..." writes it.
   chart.ThreeDCheckBox()->setChecked(false);
-  parForm.PageControl1->setCurrentIndex(3);
-  parForm.RunDesignButton->click();
+  parForm.PageControl1()->setCurrentIndex(3);
+  parForm.ProcesTabSheet()->RunDesignButton()->click();
   QElapsedTimer waited;
   waited.start();
-  while ((parForm.Runner()->IsRunning() || !parForm.DesignResults()) && waited.elapsed() < 120000) Settle(50);
-  if (DesignResultsWindow* results = parForm.DesignResults()) {
+  while ((parForm.Design().Runner()->IsRunning() || !parForm.Design().DesignResults()) && waited.elapsed() < 120000) Settle(50);
+  if (DesignResultsWindow* results = parForm.Design().DesignResults()) {
     Settle(500);
     ok = Save(*results, dir, "design-results.png") && ok;
     QString error;

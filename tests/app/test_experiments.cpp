@@ -27,6 +27,14 @@
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Chart.h"
 #include "DV3Newcomer2009Par.h"
+#include "about_tab.h"
+#include "agent_tab.h"
+#include "design_control.h"
+#include "file_commands.h"
+#include "indicator_strip.h"
+#include "main_menu_bar.h"
+#include "newcomers_tab.h"
+#include "parameters_tab.h"
 #include "experiment/record.h"
 #include "experiment/session.h"
 #include "design_results.h"
@@ -77,7 +85,7 @@ QStringList PanelState(TParForm& form) {
     state << form.Panel().Edit(field)->text();
     state << QString::number(form.Panel().UpDownOf(field) ? form.Panel().UpDownOf(field)->Position() : -1);
   }
-  for (RadioGroup* group : {form.FitNoFitRadioGroup, form.NewcomerRadioGroup, form.HiLoRadioGroup}) {
+  for (RadioGroup* group : {form.ProcesTabSheet()->FitNoFitRadioGroup(), form.ProcesTabSheet()->NewcomerRadioGroup(), form.ProcesTabSheet()->HiLoRadioGroup()}) {
     state << QString::number(group->ItemIndex());
   }
   return state;
@@ -117,11 +125,11 @@ class ExperimentsTest : public QObject {
 
   // Runs the design through the button and waits for its results window.
   DesignResultsWindow* RunDesign() {
-    form->RunDesignButton->click();
-    if (!QTest::qWaitFor([this] { return !form->Runner()->IsRunning() && form->DesignResults(); }, 60000)) {
+    form->ProcesTabSheet()->RunDesignButton()->click();
+    if (!QTest::qWaitFor([this] { return !form->Design().Runner()->IsRunning() && form->Design().DesignResults(); }, 60000)) {
       return nullptr;
     }
-    return form->DesignResults();
+    return form->Design().DesignResults();
   }
 
  private slots:
@@ -166,21 +174,21 @@ class ExperimentsTest : public QObject {
     QFETCH(int, threads);
     // Typed, not committed: the design reads the edits as they are.
     if (!field.isEmpty()) form->Panel().SetText(*davrel3::FieldFromName(field.toStdString()), text.toStdString());
-    form->HiLoRadioGroup->SetItemIndex(2);  // the design sets every item itself
-    form->Runner()->SetThreads(threads);
+    form->ProcesTabSheet()->HiLoRadioGroup()->SetItemIndex(2);  // the design sets every item itself
+    form->Design().Runner()->SetThreads(threads);
     const QStringList panelBefore = PanelState(*form);
     const std::vector<double> levelsBefore = Levels(form->Bench());
-    const bool startBefore = form->StartButton->isEnabled();
+    const bool startBefore = form->Indicators()->StartButton()->isEnabled();
 
-    QSignalSpy progress(form->Runner(), &DesignRunner::Progress);
+    QSignalSpy progress(form->Design().Runner(), &DesignRunner::Progress);
     if (text == "abc") {
       // Parameters that would be refused run nothing, in the window as in the
       // runner (exit 2, no row), and the message says why.
-      form->RunDesignButton->click();
-      QVERIFY(!form->Runner()->IsRunning());
-      QVERIFY(!form->DesignResults());
+      form->ProcesTabSheet()->RunDesignButton()->click();
+      QVERIFY(!form->Design().Runner()->IsRunning());
+      QVERIFY(!form->Design().DesignResults());
       QCOMPARE(messages, QStringList{"'abc' is not a valid integer value"});
-      QVERIFY(form->RunDesignButton->isEnabled());
+      QVERIFY(form->ProcesTabSheet()->RunDesignButton()->isEnabled());
       int exitCode = -1;
       QVERIFY(RunBatch(QStringList{"--design"} + SetArguments(*form), &exitCode).isEmpty());
       QCOMPARE(exitCode, 2);
@@ -191,7 +199,7 @@ class ExperimentsTest : public QObject {
     QVERIFY(results);
     QVERIFY(results->isVisible());
     QCOMPARE(results->windowTitle(), QString("Design results"));
-    QVERIFY(form->RunDesignButton->isEnabled());
+    QVERIFY(form->ProcesTabSheet()->RunDesignButton()->isEnabled());
 
     // The runner's own output for the same texts, byte for byte.
     int exitCode = -1;
@@ -228,7 +236,7 @@ class ExperimentsTest : public QObject {
     // The window's own model and panel are as they were.
     QCOMPARE(PanelState(*form), panelBefore);
     QVERIFY(Levels(form->Bench()) == levelsBefore);
-    QCOMPARE(form->StartButton->isEnabled(), startBefore);
+    QCOMPARE(form->Indicators()->StartButton()->isEnabled(), startBefore);
     QVERIFY(messages.isEmpty());
   }
 
@@ -290,12 +298,12 @@ class ExperimentsTest : public QObject {
   }
 
   void cancelStopsTheDesignAndAllowsANewOne() {
-    form->Runner()->SetThreads(1);
-    QSignalSpy finished(form->Runner(), &DesignRunner::Finished);
-    QSignalSpy cancelled(form->Runner(), &DesignRunner::Cancelled);
-    form->RunDesignButton->click();
-    QVERIFY(form->Runner()->IsRunning());
-    QVERIFY(!form->RunDesignButton->isEnabled());
+    form->Design().Runner()->SetThreads(1);
+    QSignalSpy finished(form->Design().Runner(), &DesignRunner::Finished);
+    QSignalSpy cancelled(form->Design().Runner(), &DesignRunner::Cancelled);
+    form->ProcesTabSheet()->RunDesignButton()->click();
+    QVERIFY(form->Design().Runner()->IsRunning());
+    QVERIFY(!form->ProcesTabSheet()->RunDesignButton()->isEnabled());
     auto* progress = form->findChild<QProgressDialog*>("DesignProgress");
     QVERIFY(progress);
     // What the dialog's "Cancel" button does.
@@ -304,31 +312,31 @@ class ExperimentsTest : public QObject {
     QCOMPARE(cancel->text(), QString("Cancel"));
     cancel->click();
     QCOMPARE(cancelled.count(), 1);
-    QVERIFY(!form->Runner()->IsRunning());
-    QVERIFY(form->RunDesignButton->isEnabled());
+    QVERIFY(!form->Design().Runner()->IsRunning());
+    QVERIFY(form->ProcesTabSheet()->RunDesignButton()->isEnabled());
     // Conditions already begun finish on their threads; nothing comes of them.
     QTest::qWait(1500);
     QCOMPARE(finished.count(), 0);
-    QVERIFY(!form->DesignResults());
+    QVERIFY(!form->Design().DesignResults());
 
     QVERIFY(RunDesign());
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(form->DesignResults()->Model()->Result().rows.size(), std::size_t(18));
+    QCOMPARE(form->Design().DesignResults()->Model()->Result().rows.size(), std::size_t(18));
   }
 
   // ---------------------------------------------------------------- parameter files
 
   void parameterSetRoundTripsIntoThePanelOnly() {
     form->Panel().SetText(Field::ExpMax, "33");
-    form->BoreUpDown->ClickDown();
-    form->BoreUpDown->ClickDown();
-    form->LearnSpeedEdit->setText("not yet a number");
-    form->FitNoFitRadioGroup->SetItemIndex(1);
-    form->NewcomerRadioGroup->SetItemIndex(2);
-    form->HiLoRadioGroup->SetItemIndex(1);
+    form->ParTabSheet()->BoreUpDown()->ClickDown();
+    form->ParTabSheet()->BoreUpDown()->ClickDown();
+    form->ParTabSheet()->LearnSpeedEdit()->setText("not yet a number");
+    form->ProcesTabSheet()->FitNoFitRadioGroup()->SetItemIndex(1);
+    form->ProcesTabSheet()->NewcomerRadioGroup()->SetItemIndex(2);
+    form->ProcesTabSheet()->HiLoRadioGroup()->SetItemIndex(1);
     const QStringList saved = PanelState(*form);
     const QString path = dir.filePath("parameters.json");
-    QVERIFY(form->SaveParameters(path));
+    QVERIFY(form->Files().SaveParameters(path));
     QVERIFY(messages.isEmpty());
 
     // A fresh window opens the file: the panel shows it, nothing committed.
@@ -336,22 +344,22 @@ class ExperimentsTest : public QObject {
     init();
     const std::vector<double> levels = Levels(form->Bench());
     QVERIFY(PanelState(*form) != saved);
-    QVERIFY(form->OpenParameters(path));
+    QVERIFY(form->Files().OpenParameters(path));
     QVERIFY(messages.isEmpty());
     QCOMPARE(PanelState(*form), saved);
-    QCOMPARE(form->BoreUpDown->Position(), 98);
-    QVERIFY(form->MenuNote->text().contains("press OK or Define"));
+    QCOMPARE(form->ParTabSheet()->BoreUpDown()->Position(), 98);
+    QVERIFY(form->MenuBar()->MenuNote()->text().contains("press OK or Define"));
     QVERIFY(Levels(form->Bench()) == levels);
     // Cancel brings back the committed values: they never changed.
     form->CancelButtonClick();
-    QCOMPARE(form->ExpMaxEdit->text(), QString("25"));
+    QCOMPARE(form->ParTabSheet()->ExpMaxEdit()->text(), QString("25"));
     // The opened texts commit as typed ones do.
-    QVERIFY(form->OpenParameters(path));
+    QVERIFY(form->Files().OpenParameters(path));
     form->Panel().SetText(Field::LearnSpeed, "100");
     form->OKButtonClick();
     QVERIFY(messages.isEmpty());
     QCOMPARE(form->Bench().State().System.Agents[0].Skills[0].ExpMax, 33);
-    QVERIFY(form->MenuNote->text().isEmpty());
+    QVERIFY(form->MenuBar()->MenuNote()->text().isEmpty());
   }
 
   void badParameterFilesChangeNothing_data() {
@@ -375,7 +383,7 @@ class ExperimentsTest : public QObject {
     const QString path = dir.filePath("bad.json");
     WriteFile(path, bytes);
     const QStringList before = PanelState(*form);
-    QVERIFY(!form->OpenParameters(path));
+    QVERIFY(!form->Files().OpenParameters(path));
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].contains(named), qPrintable(messages[0]));
     QVERIFY(messages[0].contains("bad.json"));
@@ -383,10 +391,10 @@ class ExperimentsTest : public QObject {
   }
 
   void missingAndUnwritableFilesAreReported() {
-    QVERIFY(!form->OpenParameters(dir.filePath("nothing-here.json")));
+    QVERIFY(!form->Files().OpenParameters(dir.filePath("nothing-here.json")));
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].contains("nothing-here.json"));
-    QVERIFY(!form->SaveParameters(dir.filePath("no/such/folder/p.json")));
+    QVERIFY(!form->Files().SaveParameters(dir.filePath("no/such/folder/p.json")));
     QCOMPARE(messages.size(), 2);
   }
 
@@ -400,27 +408,27 @@ class ExperimentsTest : public QObject {
 
   void runRecordEqualsTheRunnersJson() {
     QFETCH(QString, learnSpeed);
-    QVERIFY(!form->SaveRunRecordAction->isEnabled());
+    QVERIFY(!form->MenuBar()->SaveRunRecordAction()->isEnabled());
     QStringList arguments{"--json"};
     if (!learnSpeed.isEmpty()) {
-      form->LearnSpeedEdit->setText(learnSpeed);
+      form->ParTabSheet()->LearnSpeedEdit()->setText(learnSpeed);
       form->OKButtonClick();
       arguments << "--set" << "LearnSpeed=" + learnSpeed;
     }
     form->StartButtonClick();
     QVERIFY(messages.isEmpty());
-    QVERIFY(form->SaveRunRecordAction->isEnabled());
+    QVERIFY(form->MenuBar()->SaveRunRecordAction()->isEnabled());
     const QString path = dir.filePath("run.json");
-    QVERIFY(form->SaveRunRecord(path));
+    QVERIFY(form->Files().SaveRunRecord(path));
     const QByteArray expected = RunBatch(arguments);
     QVERIFY(!expected.isEmpty());
     QVERIFY2(ReadFile(path) == expected, "the saved record differs from davrel3-batch --json");
 
     // A commit replaces the run's model: its record is no longer offered.
     form->DefineButtonClick();
-    QVERIFY(!form->HasRunRecord());
-    QVERIFY(!form->SaveRunRecordAction->isEnabled());
-    QVERIFY(!form->SaveRunRecord(dir.filePath("late.json")));
+    QVERIFY(!form->Files().HasRunRecord());
+    QVERIFY(!form->MenuBar()->SaveRunRecordAction()->isEnabled());
+    QVERIFY(!form->Files().SaveRunRecord(dir.filePath("late.json")));
     QCOMPARE(messages.size(), 1);
     QVERIFY(!QFile::exists(dir.filePath("late.json")));
   }
@@ -428,26 +436,26 @@ class ExperimentsTest : public QObject {
   // ---------------------------------------------------------------- menus
 
   void menuBarSitsAboveTheTabs() {
-    QCOMPARE(form->layout()->menuBar(), form->MenuBar);
-    QVERIFY(form->MenuBar->isVisible());
-    QVERIFY(form->PageControl1->geometry().top() >= form->MenuBar->geometry().bottom());
+    QCOMPARE(form->layout()->menuBar(), form->MenuBar());
+    QVERIFY(form->MenuBar()->isVisible());
+    QVERIFY(form->PageControl1()->geometry().top() >= form->MenuBar()->geometry().bottom());
     // The strip below the tabs is still whole inside the window.
-    QVERIFY(form->StartButton->geometry().bottom() < form->height());
-    QCOMPARE(form->OpenParametersAction->text(), QString("Open parameters..."));
-    QCOMPARE(form->OpenParametersAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    QCOMPARE(form->SaveParametersAction->text(), QString("Save parameters..."));
-    QCOMPARE(form->SaveParametersAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-    QCOMPARE(form->SaveRunRecordAction->text(), QString("Save run record..."));
-    QCOMPARE(form->SaveRunRecordAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    QVERIFY(form->Indicators()->StartButton()->geometry().bottom() < form->height());
+    QCOMPARE(form->MenuBar()->OpenParametersAction()->text(), QString("Open parameters..."));
+    QCOMPARE(form->MenuBar()->OpenParametersAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(form->MenuBar()->SaveParametersAction()->text(), QString("Save parameters..."));
+    QCOMPARE(form->MenuBar()->SaveParametersAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(form->MenuBar()->SaveRunRecordAction()->text(), QString("Save run record..."));
+    QCOMPARE(form->MenuBar()->SaveRunRecordAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
     QStringList captions;
-    for (QAction* action : form->ConfigurationsMenu->actions()) {
+    for (QAction* action : form->MenuBar()->ConfigurationsMenu()->actions()) {
       if (!action->isSeparator()) captions << action->text();
     }
     QCOMPARE(captions, (QStringList{"Default", "Rotate", "Boredom", "Variety", "Specialists", "Job rotation I",
                                     "Job rotation II", "Two agents", "Three agents", "Agent variety"}));
     // The Run design button is the Define button's plain companion.
-    QVERIFY(!form->RunDesignButton->font().bold());
-    QVERIFY(form->RunDesignButton->isVisibleTo(form->ProcesTabSheet));
+    QVERIFY(!form->ProcesTabSheet()->RunDesignButton()->font().bold());
+    QVERIFY(form->ProcesTabSheet()->RunDesignButton()->isVisibleTo(form->ProcesTabSheet()));
   }
 
   void configurationsCommitAsTheirHandlersDo_data() {
@@ -461,8 +469,8 @@ class ExperimentsTest : public QObject {
     QFETCH(QString, name);
     // A run first: every configuration must enable START again.
     form->StartButtonClick();
-    QVERIFY(!form->StartButton->isEnabled());
-    auto* action = form->ConfigurationsMenu->findChild<QAction*>("Configuration_" + name);
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
+    auto* action = form->MenuBar()->ConfigurationsMenu()->findChild<QAction*>("Configuration_" + name);
     if (!action) action = form->findChild<QAction*>("Configuration_" + name);
     QVERIFY(action);
     action->trigger();
@@ -481,11 +489,11 @@ class ExperimentsTest : public QObject {
       QCOMPARE(form->Panel().Text(field), panel.Text(field));
     }
     QVERIFY(Levels(form->Bench()) == Levels(bench));
-    QVERIFY(form->StartButton->isEnabled());
-    QCOMPARE(form->DefaultButton->isEnabled(), bench.DefaultEnabled());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
+    QCOMPARE(form->Indicators()->DefaultButton()->isEnabled(), bench.DefaultEnabled());
     // The frames follow the new group.
     const int agents = bench.State().System.NrOfAgents;
-    for (int k = 2; k < 6; ++k) QCOMPARE(!form->Frames[k]->isHidden(), k < agents);
+    for (int k = 2; k < 6; ++k) QCOMPARE(!form->Frame(k)->isHidden(), k < agents);
   }
 };
 

@@ -17,6 +17,14 @@
 
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Par.h"
+#include "about_tab.h"
+#include "agent_tab.h"
+#include "design_control.h"
+#include "file_commands.h"
+#include "indicator_strip.h"
+#include "main_menu_bar.h"
+#include "newcomers_tab.h"
+#include "parameters_tab.h"
 #include "DV3Newcomer2009Task.h"
 #include "model/measures.h"
 #include "radio_group.h"
@@ -117,24 +125,24 @@ class MainWindowTest : public QObject {
   void startUpState() {
     QCOMPARE(form->windowTitle(), QString("Davrel3"));
     QCOMPARE(form->size(), QSize(1094, 348));
-    QCOMPARE(form->PageControl1->count(), 5);
+    QCOMPARE(form->PageControl1()->count(), 5);
     const QStringList tabs = {"Agent", "Task", "Parameters", "Newcomers", "About"};
-    for (int i = 0; i < tabs.size(); ++i) QCOMPARE(form->PageControl1->tabText(i), tabs[i]);
-    QCOMPARE(form->PageControl1->currentWidget(), form->ProcesTabSheet);
-    QVERIFY(form->StartButton->isEnabled());
-    QVERIFY(form->DefaultButton->isHidden());
-    QVERIFY(!form->DefaultButton->isEnabled());
+    for (int i = 0; i < tabs.size(); ++i) QCOMPARE(form->PageControl1()->tabText(i), tabs[i]);
+    QCOMPARE(form->PageControl1()->currentWidget(), form->ProcesTabSheet());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
+    QVERIFY(form->Indicators()->DefaultButton()->isHidden());
+    QVERIFY(!form->Indicators()->DefaultButton()->isEnabled());
 
     // The start-up configuration, as the edits show it.
     const QList<std::pair<QLineEdit*, QString>> texts = {
-        {form->NrofAgEdit, "6"},     {form->NrofSkillsEdit, "5"},  {form->InhParEdit, "1"},
-        {form->ExcParEdit, "1"},     {form->ExpRateEdit, "50"},    {form->MotRateEdit, "50"},
-        {form->LearnIntEdit, "1"},   {form->ExpMaxEdit, "25"},     {form->ExpThreshEdit, "10"},
-        {form->LearnSpeedEdit, "100"}, {form->ForgetSpeedEdit, "3"}, {form->MotMaxEdit, "25"},
-        {form->MotThreshEdit, "10"}, {form->BoreEdit, "100"},      {form->RestEdit, "100"},
-        {form->FairEdit, "0"},       {form->NrOfTasksEdit, "1"},   {form->CycleEdit, "200"},
-        {form->ActionEdit, "5"},     {form->VarEdit, "0"},         {form->DurEdit, "10"},
-        {form->EntTurnAgent, "100"},
+        {form->ParTabSheet()->NrofAgEdit(), "6"},     {form->ParTabSheet()->NrofSkillsEdit(), "5"},  {form->ParTabSheet()->InhParEdit(), "1"},
+        {form->ParTabSheet()->ExcParEdit(), "1"},     {form->ParTabSheet()->ExpRateEdit(), "50"},    {form->ParTabSheet()->MotRateEdit(), "50"},
+        {form->ParTabSheet()->LearnIntEdit(), "1"},   {form->ParTabSheet()->ExpMaxEdit(), "25"},     {form->ParTabSheet()->ExpThreshEdit(), "10"},
+        {form->ParTabSheet()->LearnSpeedEdit(), "100"}, {form->ParTabSheet()->ForgetSpeedEdit(), "3"}, {form->ParTabSheet()->MotMaxEdit(), "25"},
+        {form->ParTabSheet()->MotThreshEdit(), "10"}, {form->ParTabSheet()->BoreEdit(), "100"},      {form->ParTabSheet()->RestEdit(), "100"},
+        {form->ParTabSheet()->FairEdit(), "0"},       {form->ParTabSheet()->NrOfTasksEdit(), "1"},   {form->ParTabSheet()->CycleEdit(), "200"},
+        {form->ParTabSheet()->ActionEdit(), "5"},     {form->ParTabSheet()->VarEdit(), "0"},         {form->ParTabSheet()->DurEdit(), "10"},
+        {form->ProcesTabSheet()->EntTurnAgent(), "100"},
     };
     for (const auto& [edit, text] : texts) {
       QCOMPARE(edit->text(), text);
@@ -143,18 +151,18 @@ class MainWindowTest : public QObject {
       if (field) QCOMPARE(QString::fromStdString(form->Panel().Text(*field)), text);
     }
     // The preset writes LearnInt's text only: its up-down keeps the layout's 0.
-    QCOMPARE(form->LearnIntUpDown->Position(), 0);
-    QCOMPARE(form->ExpRateUpDown->Position(), 50);
-    QVERIFY(!form->TurnoverPanel->isHidden());
-    QVERIFY(!form->EntTurnAgent->isEnabled());
-    QCOMPARE(form->FitNoFitRadioGroup->ItemIndex(), 0);
-    QCOMPARE(form->NewcomerRadioGroup->ItemIndex(), 1);
-    QCOMPARE(form->HiLoRadioGroup->ItemIndex(), 0);
+    QCOMPARE(form->ParTabSheet()->LearnIntUpDown()->Position(), 0);
+    QCOMPARE(form->ParTabSheet()->ExpRateUpDown()->Position(), 50);
+    QVERIFY(!form->ProcesTabSheet()->TurnoverPanel()->isHidden());
+    QVERIFY(!form->ProcesTabSheet()->EntTurnAgent()->isEnabled());
+    QCOMPARE(form->ProcesTabSheet()->FitNoFitRadioGroup()->ItemIndex(), 0);
+    QCOMPARE(form->ProcesTabSheet()->NewcomerRadioGroup()->ItemIndex(), 1);
+    QCOMPARE(form->ProcesTabSheet()->HiLoRadioGroup()->ItemIndex(), 0);
 
     // Six agents: every frame is shown, frame k shows agent k, the legend is
     // in view.
     for (int k = 0; k < 6; ++k) {
-      TFrame1* frame = form->Frames[k];
+      TFrame1* frame = form->Frame(k);
       QCOMPARE(frame->objectName(), QString("Frame1%1").arg(k + 1));
       QVERIFY(!frame->isHidden());
       QCOMPARE(frame->AgentEdit->text(), QString::number(k + 1));
@@ -167,12 +175,12 @@ class MainWindowTest : public QObject {
       QCOMPARE(ShownRows(frame, 5), ExpectedRows(form->Bench().State().System, k + 1));
       QVERIFY(!frame->AgentGrid->isEnabled());
     }
-    QCOMPARE(form->AgentPanelHeight(), 385);
-    QVERIFY(!form->AgentLegend->isHidden());
+    QCOMPARE(form->AgentTabSheet()->AgentPanelHeight(), 385);
+    QVERIFY(!form->AgentTabSheet()->AgentLegend()->isHidden());
 
     // The task grid: 200 cycles by 5 actions, headed 1..200 and 1..5, all "N".
-    StringGridView* grid = form->TaskFrame->TaskGrid1;
-    QCOMPARE(form->TaskFrame->objectName(), QString("TTaskFrame"));
+    StringGridView* grid = form->TaskFrame()->TaskGrid1;
+    QCOMPARE(form->TaskFrame()->objectName(), QString("TTaskFrame"));
     QCOMPARE(grid->model()->columnCount(), 200);
     QCOMPARE(grid->model()->rowCount(), 5);
     QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QString("1"));
@@ -183,26 +191,26 @@ class MainWindowTest : public QObject {
     QCOMPARE(grid->model()->index(4, 199).data().toString(), QString("N"));
     QCOMPARE(grid->horizontalHeader()->defaultSectionSize(), 30);
     QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 20);
-    QCOMPARE(form->Frames[0]->AgentGrid->horizontalHeader()->defaultSectionSize(), 36);
-    QCOMPARE(form->Frames[0]->AgentGrid->verticalHeader()->defaultSectionSize(), 24);
+    QCOMPARE(form->Frame(0)->AgentGrid->horizontalHeader()->defaultSectionSize(), 36);
+    QCOMPARE(form->Frame(0)->AgentGrid->verticalHeader()->defaultSectionSize(), 24);
 
     // The indicators: only "Indicate new timestep" can be ticked; the hidden
     // ones exist and read as unticked.
-    QVERIFY(!form->TaskCheckBox->isEnabled());
-    QVERIFY(form->CycleCheckBox->isEnabled());
-    QVERIFY(!form->CycleCheckBox->isChecked());
-    QVERIFY(!form->Edit2->isEnabled());
-    QVERIFY(!form->Edit3->isEnabled());
-    QVERIFY(form->Edit2->text().isEmpty());
-    for (QCheckBox* box : {form->ProcesBox, form->AllCheckBox, form->PerfCheckBox, form->InflCheckBox,
-                           form->AgVariationCheckBox}) {
+    QVERIFY(!form->Indicators()->TaskCheckBox()->isEnabled());
+    QVERIFY(form->Indicators()->CycleCheckBox()->isEnabled());
+    QVERIFY(!form->Indicators()->CycleCheckBox()->isChecked());
+    QVERIFY(!form->Indicators()->Edit2()->isEnabled());
+    QVERIFY(!form->Indicators()->Edit3()->isEnabled());
+    QVERIFY(form->Indicators()->Edit2()->text().isEmpty());
+    for (QCheckBox* box : {form->Indicators()->ProcesBox(), form->Indicators()->AllCheckBox(), form->Indicators()->PerfCheckBox(), form->Indicators()->InflCheckBox(),
+                           form->Indicators()->AgVariationCheckBox()}) {
       QVERIFY(box->isHidden());
       QVERIFY(!box->isChecked());
     }
-    QVERIFY(form->Edit1->isHidden());
-    QVERIFY(form->CountEdit->isHidden());
+    QVERIFY(form->Indicators()->Edit1()->isHidden());
+    QVERIFY(form->Indicators()->CountEdit()->isHidden());
 
-    QCOMPARE(form->AboutLabels[3]->text(),
+    QCOMPARE(form->TabSheet1()->AboutLabel(3)->text(),
              QString("Davrel3 - a simulation of task allocation in self-organising work groups"));
     QVERIFY(messages.isEmpty());
   }
@@ -249,129 +257,129 @@ class MainWindowTest : public QObject {
 
   void arrowsStepFromTheirOwnPosition() {
     // The edit says 150 (typed); the up-down still stands at 25.
-    Retype(form->ExpMaxEdit, "150");
-    QCOMPARE(form->ExpMaxEdit->text(), QString("150"));
-    QCOMPARE(form->ExpMaxUpDown->Position(), 25);
-    ClickArrow(form->ExpMaxUpDown, UpDown::Direction::Up);
-    QCOMPARE(form->ExpMaxEdit->text(), QString("26"));
+    Retype(form->ParTabSheet()->ExpMaxEdit(), "150");
+    QCOMPARE(form->ParTabSheet()->ExpMaxEdit()->text(), QString("150"));
+    QCOMPARE(form->ParTabSheet()->ExpMaxUpDown()->Position(), 25);
+    ClickArrow(form->ParTabSheet()->ExpMaxUpDown(), UpDown::Direction::Up);
+    QCOMPARE(form->ParTabSheet()->ExpMaxEdit()->text(), QString("26"));
 
     // A preset's position moves the up-down only.
     form->Panel().SetPosition(Field::Cycle, 100);
-    QCOMPARE(form->CycleUpDown->Position(), 100);
-    QCOMPARE(form->CycleEdit->text(), QString("200"));
+    QCOMPARE(form->ParTabSheet()->CycleUpDown()->Position(), 100);
+    QCOMPARE(form->ParTabSheet()->CycleEdit()->text(), QString("200"));
   }
 
   void expertiseRateDrivesMotivationRate() {
-    form->ExpRateUpDown->SetPosition(50);
-    ClickArrow(form->ExpRateUpDown, UpDown::Direction::Up);
-    QCOMPARE(form->ExpRateEdit->text(), QString("51"));
-    QCOMPARE(form->MotRateEdit->text(), QString("49"));
+    form->ParTabSheet()->ExpRateUpDown()->SetPosition(50);
+    ClickArrow(form->ParTabSheet()->ExpRateUpDown(), UpDown::Direction::Up);
+    QCOMPARE(form->ParTabSheet()->ExpRateEdit()->text(), QString("51"));
+    QCOMPARE(form->ParTabSheet()->MotRateEdit()->text(), QString("49"));
 
-    form->ExpRateUpDown->SetPosition(0);
-    ClickArrow(form->ExpRateUpDown, UpDown::Direction::Down);
-    QCOMPARE(form->ExpRateEdit->text(), QString("0"));
-    QCOMPARE(form->MotRateEdit->text(), QString("100"));
+    form->ParTabSheet()->ExpRateUpDown()->SetPosition(0);
+    ClickArrow(form->ParTabSheet()->ExpRateUpDown(), UpDown::Direction::Down);
+    QCOMPARE(form->ParTabSheet()->ExpRateEdit()->text(), QString("0"));
+    QCOMPARE(form->ParTabSheet()->MotRateEdit()->text(), QString("100"));
 
-    form->ExpRateUpDown->SetPosition(100);
-    ClickArrow(form->ExpRateUpDown, UpDown::Direction::Up);
-    QCOMPARE(form->ExpRateEdit->text(), QString("100"));
-    QCOMPARE(form->MotRateEdit->text(), QString("0"));
+    form->ParTabSheet()->ExpRateUpDown()->SetPosition(100);
+    ClickArrow(form->ParTabSheet()->ExpRateUpDown(), UpDown::Direction::Up);
+    QCOMPARE(form->ParTabSheet()->ExpRateEdit()->text(), QString("100"));
+    QCOMPARE(form->ParTabSheet()->MotRateEdit()->text(), QString("0"));
 
     // The keyboard's arrows in the locked edit act as the up-down's.
-    form->ExpRateEdit->setFocus();
-    QTest::keyClick(form->ExpRateEdit, Qt::Key_Down);
-    QCOMPARE(form->ExpRateEdit->text(), QString("99"));
-    QCOMPARE(form->MotRateEdit->text(), QString("1"));
+    form->ParTabSheet()->ExpRateEdit()->setFocus();
+    QTest::keyClick(form->ParTabSheet()->ExpRateEdit(), Qt::Key_Down);
+    QCOMPARE(form->ParTabSheet()->ExpRateEdit()->text(), QString("99"));
+    QCOMPARE(form->ParTabSheet()->MotRateEdit()->text(), QString("1"));
     QVERIFY(!form->findChild<UpDown*>("MotRateUpDown"));
     QVERIFY(messages.isEmpty());
   }
 
   void lockedAndDisabledControlsTakeNoInput() {
-    Retype(form->NrofAgEdit, "9");
-    QCOMPARE(form->NrofAgEdit->text(), QString("6"));
-    Retype(form->ExpRateEdit, "7");
-    QCOMPARE(form->ExpRateEdit->text(), QString("50"));
+    Retype(form->ParTabSheet()->NrofAgEdit(), "9");
+    QCOMPARE(form->ParTabSheet()->NrofAgEdit()->text(), QString("6"));
+    Retype(form->ParTabSheet()->ExpRateEdit(), "7");
+    QCOMPARE(form->ParTabSheet()->ExpRateEdit()->text(), QString("50"));
     // Its arrows still work.
-    ClickArrow(form->NrofAgUpDown, UpDown::Direction::Down);
-    QCOMPARE(form->NrofAgEdit->text(), QString("5"));
+    ClickArrow(form->ParTabSheet()->NrofAgUpDown(), UpDown::Direction::Down);
+    QCOMPARE(form->ParTabSheet()->NrofAgEdit()->text(), QString("5"));
 
-    QVERIFY(!form->TaskPanel->isEnabled());
-    for (QLineEdit* edit : {form->NrOfTasksEdit, form->CycleEdit, form->ActionEdit, form->VarEdit, form->DurEdit,
-                            form->FairEdit}) {
+    QVERIFY(!form->ParTabSheet()->TaskPanel()->isEnabled());
+    for (QLineEdit* edit : {form->ParTabSheet()->NrOfTasksEdit(), form->ParTabSheet()->CycleEdit(), form->ParTabSheet()->ActionEdit(), form->ParTabSheet()->VarEdit(), form->ParTabSheet()->DurEdit(),
+                            form->ParTabSheet()->FairEdit()}) {
       const QString before = edit->text();
       QVERIFY(!edit->isEnabled());
       QTest::keyClicks(edit, "7");
       QTest::keyClick(edit, Qt::Key_Up);
       QCOMPARE(edit->text(), before);
     }
-    for (UpDown* upDown : {form->NrOfTasksUpDown, form->CycleUpDown, form->ActionUpDown, form->VarUpDown,
-                           form->DurUpDown, form->FairUpDown}) {
+    for (UpDown* upDown : {form->ParTabSheet()->NrOfTasksUpDown(), form->ParTabSheet()->CycleUpDown(), form->ParTabSheet()->ActionUpDown(), form->ParTabSheet()->VarUpDown(),
+                           form->ParTabSheet()->DurUpDown(), form->ParTabSheet()->FairUpDown()}) {
       QVERIFY(!upDown->isEnabled());
       const QString before = upDown->Associate()->text();
       ClickArrow(upDown, UpDown::Direction::Up);
       QCOMPARE(upDown->Associate()->text(), before);
     }
-    QVERIFY(!form->FairLabel->isEnabled());
+    QVERIFY(!form->ParTabSheet()->FairLabel()->isEnabled());
   }
 
   void typedValueOutsideTheRangeIsCommitted() {
-    Retype(form->ExpMaxEdit, "150");
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    Retype(form->ParTabSheet()->ExpMaxEdit(), "150");
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
-    QCOMPARE(form->ExpMaxEdit->text(), QString("150"));
+    QCOMPARE(form->ParTabSheet()->ExpMaxEdit()->text(), QString("150"));
     for (const auto& agent : form->Bench().State().System.Agents) {
       for (const auto& skill : agent.Skills) QCOMPARE(skill.ExpMax, 150);
     }
-    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
   }
 
   void okRefusesAndChangesNothing() {
     // Finish a run first, so that a commit would be seen re-enabling START.
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
-    QVERIFY(!form->StartButton->isEnabled());
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
 
     // Var above Action: the first check wins even when the second fails too.
-    form->VarEdit->setText("6");
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    form->ParTabSheet()->VarEdit()->setText("6");
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QCOMPARE(messages, QStringList{"Task variation exceeds number of actions"});
-    QVERIFY(!form->StartButton->isEnabled());
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
 
     // Four skills for five actions: the user gets there with an arrow.
     messages.clear();
-    form->VarEdit->setText("0");
-    ClickArrow(form->NrofSkillsUpDown, UpDown::Direction::Down);
-    QCOMPARE(form->NrofSkillsEdit->text(), QString("4"));
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    form->ParTabSheet()->VarEdit()->setText("0");
+    ClickArrow(form->ParTabSheet()->NrofSkillsUpDown(), UpDown::Direction::Down);
+    QCOMPARE(form->ParTabSheet()->NrofSkillsEdit()->text(), QString("4"));
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QCOMPARE(messages, QStringList{"The system does not have enough skills to perform the task"});
     QCOMPARE(form->Bench().State().System.Agents[0].NrOfSkills, 5);
-    QVERIFY(!form->StartButton->isEnabled());
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
 
     // Equal values pass.
     messages.clear();
-    ClickArrow(form->NrofSkillsUpDown, UpDown::Direction::Up);
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    ClickArrow(form->ParTabSheet()->NrofSkillsUpDown(), UpDown::Direction::Up);
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
-    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
   }
 
   void cancelWritesTheCommittedValuesBack() {
-    ClickArrow(form->ExpRateUpDown, UpDown::Direction::Up);
-    QCOMPARE(form->ExpRateEdit->text(), QString("51"));
-    QCOMPARE(form->MotRateEdit->text(), QString("49"));
-    ClickArrow(form->LearnSpeedUpDown, UpDown::Direction::Down);
-    Retype(form->LearnSpeedEdit, "7");
-    Retype(form->MotThreshEdit, "x");
-    ClickArrow(form->NrofAgUpDown, UpDown::Direction::Down);
+    ClickArrow(form->ParTabSheet()->ExpRateUpDown(), UpDown::Direction::Up);
+    QCOMPARE(form->ParTabSheet()->ExpRateEdit()->text(), QString("51"));
+    QCOMPARE(form->ParTabSheet()->MotRateEdit()->text(), QString("49"));
+    ClickArrow(form->ParTabSheet()->LearnSpeedUpDown(), UpDown::Direction::Down);
+    Retype(form->ParTabSheet()->LearnSpeedEdit(), "7");
+    Retype(form->ParTabSheet()->MotThreshEdit(), "x");
+    ClickArrow(form->ParTabSheet()->NrofAgUpDown(), UpDown::Direction::Down);
 
-    QTest::mouseClick(form->CancelButton, Qt::LeftButton);
+    QTest::mouseClick(form->Indicators()->CancelButton(), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
-    QCOMPARE(form->ExpRateEdit->text(), QString("50"));
-    QCOMPARE(form->MotRateEdit->text(), QString("49"));  // a display Cancel leaves alone
-    QCOMPARE(form->LearnSpeedEdit->text(), QString("100"));
-    QCOMPARE(form->LearnSpeedUpDown->Position(), 99);  // texts only, no positions
-    QCOMPARE(form->MotThreshEdit->text(), QString("10"));
-    QCOMPARE(form->NrofAgEdit->text(), QString("6"));
-    QCOMPARE(form->InhParEdit->text(), QString("1"));
+    QCOMPARE(form->ParTabSheet()->ExpRateEdit()->text(), QString("50"));
+    QCOMPARE(form->ParTabSheet()->MotRateEdit()->text(), QString("49"));  // a display Cancel leaves alone
+    QCOMPARE(form->ParTabSheet()->LearnSpeedEdit()->text(), QString("100"));
+    QCOMPARE(form->ParTabSheet()->LearnSpeedUpDown()->Position(), 99);  // texts only, no positions
+    QCOMPARE(form->ParTabSheet()->MotThreshEdit()->text(), QString("10"));
+    QCOMPARE(form->ParTabSheet()->NrofAgEdit()->text(), QString("6"));
+    QCOMPARE(form->ParTabSheet()->InhParEdit()->text(), QString("1"));
   }
 
   void defineCommitsTheChosenFit_data() {
@@ -384,102 +392,102 @@ class MainWindowTest : public QObject {
   void defineCommitsTheChosenFit() {
     QFETCH(int, fit);
     QFETCH(int, skills);
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
-    QVERIFY(!form->StartButton->isEnabled());
-    QVERIFY(form->DefaultButton->isEnabled());
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
+    QVERIFY(form->Indicators()->DefaultButton()->isEnabled());
 
-    form->FitNoFitRadioGroup->SetItemIndex(fit);
-    QTest::mouseClick(form->DefineButton, Qt::LeftButton);
+    form->ProcesTabSheet()->FitNoFitRadioGroup()->SetItemIndex(fit);
+    QTest::mouseClick(form->ProcesTabSheet()->DefineButton(), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
-    QCOMPARE(form->NrofSkillsEdit->text(), QString::number(skills));
-    QCOMPARE(form->ActionEdit->text(), QString::number(skills));
-    QCOMPARE(form->EntTurnAgent->text(), QString("100"));
-    QVERIFY(form->StartButton->isEnabled());
-    QVERIFY(!form->DefaultButton->isEnabled());
+    QCOMPARE(form->ParTabSheet()->NrofSkillsEdit()->text(), QString::number(skills));
+    QCOMPARE(form->ParTabSheet()->ActionEdit()->text(), QString::number(skills));
+    QCOMPARE(form->ProcesTabSheet()->EntTurnAgent()->text(), QString("100"));
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
+    QVERIFY(!form->Indicators()->DefaultButton()->isEnabled());
 
     const auto& state = form->Bench().State();
     QCOMPARE(state.System.Agents[0].NrOfSkills, skills);
-    QCOMPARE(form->TaskFrame->TaskGrid1->model()->rowCount(), skills);
+    QCOMPARE(form->TaskFrame()->TaskGrid1->model()->rowCount(), skills);
     QCOMPARE(Progress(state.TaskGrid).open, 200 * skills);
     for (int k = 0; k < 5; ++k) {
-      QCOMPARE(form->Frames[k]->RowCount(), skills + 1);
-      QCOMPARE(ShownRows(form->Frames[k], skills), ExpectedRows(state.System, k + 1));
+      QCOMPARE(form->Frame(k)->RowCount(), skills + 1);
+      QCOMPARE(ShownRows(form->Frame(k), skills), ExpectedRows(state.System, k + 1));
     }
   }
 
   void startRunsAndDisablesStart() {
-    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
     bool drawn = false;
     form->SetAfterRunDraw([&] { drawn = true; });
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
     QVERIFY(drawn);
-    QVERIFY(!form->StartButton->isEnabled());
-    QVERIFY(form->DefaultButton->isEnabled());
-    QVERIFY(form->DefaultButton->isHidden());
-    QVERIFY(form->Edit2->text().isEmpty());  // not stepping through
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
+    QVERIFY(form->Indicators()->DefaultButton()->isEnabled());
+    QVERIFY(form->Indicators()->DefaultButton()->isHidden());
+    QVERIFY(form->Indicators()->Edit2()->text().isEmpty());  // not stepping through
 
     // Every unit is performed and the frames show the final state.
     const auto& state = form->Bench().State();
     const GridProgress progress = Progress(state.TaskGrid);
     QCOMPARE(progress.performed, 1000);
     QCOMPARE(progress.open, 0);
-    for (int k = 0; k < 6; ++k) QCOMPARE(ShownRows(form->Frames[k], 5), ExpectedRows(state.System, k + 1));
+    for (int k = 0; k < 6; ++k) QCOMPARE(ShownRows(form->Frame(k), 5), ExpectedRows(state.System, k + 1));
 
     // Clicking the disabled button does nothing; a commit enables it again.
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
-    QVERIFY(form->StartButton->isEnabled());
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
   }
 
   void badTextShowsTheConversionErrorAndLeavesTheModel() {
     const auto before = form->Bench().State().System.Agents[0].Skills[0];
-    Retype(form->MotMaxEdit, "7a");
-    ClickArrow(form->ExpMaxUpDown, UpDown::Direction::Up);
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    Retype(form->ParTabSheet()->MotMaxEdit(), "7a");
+    ClickArrow(form->ParTabSheet()->ExpMaxUpDown(), UpDown::Direction::Up);
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QCOMPARE(messages, QStringList{"'7a' is not a valid integer value"});
     const auto& after = form->Bench().State().System.Agents[0].Skills[0];
     QCOMPARE(after.MotMax, before.MotMax);
     QCOMPARE(after.ExpMax, before.ExpMax);
-    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
 
     // The empty text fails the same way, and the window keeps going.
     messages.clear();
-    Retype(form->MotMaxEdit, "");
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    Retype(form->ParTabSheet()->MotMaxEdit(), "");
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QCOMPARE(messages, QStringList{"'' is not a valid integer value"});
-    Retype(form->MotMaxEdit, "30");
+    Retype(form->ParTabSheet()->MotMaxEdit(), "30");
     messages.clear();
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
     QCOMPARE(form->Bench().State().System.Agents[0].Skills[0].MotMax, 30);
   }
 
   void failedRunIsReported() {
     // A run reads the number of tasks when it starts; a bad text ends it.
-    form->NrOfTasksEdit->setText("one");
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    form->ParTabSheet()->NrOfTasksEdit()->setText("one");
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
     QCOMPARE(messages, QStringList{"'one' is not a valid integer value"});
-    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
   }
 
   void noBoxesWithoutTheIndicator() {
-    QVERIFY(!form->CycleCheckBox->isChecked());
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QVERIFY(!form->Indicators()->CycleCheckBox()->isChecked());
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
-    QVERIFY(form->Edit2->text().isEmpty());
+    QVERIFY(form->Indicators()->Edit2()->text().isEmpty());
   }
 
   void stepThroughShowsEachRound() {
-    QTest::mouseClick(form->CycleCheckBox, Qt::LeftButton);
-    QVERIFY(form->CycleCheckBox->isChecked());
-    form->PageControl1->setCurrentWidget(form->TaskTabSheet);
+    QTest::mouseClick(form->Indicators()->CycleCheckBox(), Qt::LeftButton);
+    QVERIFY(form->Indicators()->CycleCheckBox()->isChecked());
+    form->PageControl1()->setCurrentWidget(form->TaskTabSheet());
 
     const auto& state = form->Bench().State();
     // What the frames show before START: the first box still shows it.
     std::array<QStringList, 6> shownBefore;
-    for (int k = 0; k < 6; ++k) shownBefore[k] = FrameTexts(form->Frames[k]);
+    for (int k = 0; k < 6; ++k) shownBefore[k] = FrameTexts(form->Frame(k));
     std::array<QStringList, 6> stateAtPreviousBox;
     int boxes = 0;
     QStringList faults;
@@ -488,32 +496,32 @@ class MainWindowTest : public QObject {
       if (text != "New Round") faults << "text " + text;
       const GridProgress progress = Progress(state.TaskGrid);
       if (boxes == 1) {
-        if (!form->Edit2->text().isEmpty()) faults << "Edit2 at the first box";
+        if (!form->Indicators()->Edit2()->text().isEmpty()) faults << "Edit2 at the first box";
         if (progress.performed != 0) faults << "performed units at the first box";
         for (int k = 0; k < 6; ++k) {
-          if (FrameTexts(form->Frames[k]) != shownBefore[k]) faults << "frame changed before the first box";
+          if (FrameTexts(form->Frame(k)) != shownBefore[k]) faults << "frame changed before the first box";
         }
       } else {
         // Box k: Edit2 reads k - 1, the grid shows timesteps up to k - 1, the
         // frames the agents as they were at the previous box.
-        if (form->Edit2->text() != QString::number(boxes - 1)) faults << "Edit2 " + form->Edit2->text();
+        if (form->Indicators()->Edit2()->text() != QString::number(boxes - 1)) faults << "Edit2 " + form->Indicators()->Edit2()->text();
         if (progress.lastTimestep > boxes - 1) faults << QString("timestep %1 at box %2").arg(progress.lastTimestep).arg(boxes);
         for (int k = 0; k < 6; ++k) {
-          if (ShownRows(form->Frames[k], 5) != stateAtPreviousBox[k]) faults << QString("frame %1 at box %2").arg(k + 1).arg(boxes);
+          if (ShownRows(form->Frame(k), 5) != stateAtPreviousBox[k]) faults << QString("frame %1 at box %2").arg(k + 1).arg(boxes);
         }
       }
       // START took the newcomer out; it enters at timestep 100.
       if (boxes >= 2 && boxes <= 100) {
         for (int r = 1; r <= 5; ++r) {
-          if (form->Frames[5]->Cell(7, r) != "No") faults << QString("newcomer present at box %1").arg(boxes);
+          if (form->Frame(5)->Cell(7, r) != "No") faults << QString("newcomer present at box %1").arg(boxes);
         }
       }
       for (int k = 0; k < 6; ++k) stateAtPreviousBox[k] = ExpectedRows(state.System, k + 1);
     });
     // The view hears of every unit performed, so it repaints while a box is open.
-    QSignalSpy cellsChanged(form->TaskFrame->TaskGrid1->model(), &QAbstractItemModel::dataChanged);
-    QSignalSpy gridReset(form->TaskFrame->TaskGrid1->model(), &QAbstractItemModel::modelReset);
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QSignalSpy cellsChanged(form->TaskFrame()->TaskGrid1->model(), &QAbstractItemModel::dataChanged);
+    QSignalSpy gridReset(form->TaskFrame()->TaskGrid1->model(), &QAbstractItemModel::modelReset);
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 5).join('|')));
     QCOMPARE(cellsChanged.count(), 1000);
     QCOMPARE(gridReset.count(), 1);
@@ -523,8 +531,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(progress.open, 0);
     QVERIFY(boxes > 1);
     QCOMPARE(boxes, progress.lastTimestep);
-    QCOMPARE(form->Edit2->text(), QString::number(boxes));
-    QVERIFY(!form->StartButton->isEnabled());
+    QCOMPARE(form->Indicators()->Edit2()->text(), QString::number(boxes));
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
   }
 
   void realBoxesAreModalWithOneButton() {
@@ -532,9 +540,9 @@ class MainWindowTest : public QObject {
     // pressing OK on whatever modal box is open.
     form->SetMessageFunction(nullptr);
     form->Bench().TwoAgentsbuttonClick();
-    QCOMPARE(form->TaskFrame->TaskGrid1->model()->columnCount(), 5);
-    form->CycleCheckBox->setChecked(true);
-    form->PageControl1->setCurrentWidget(form->TaskTabSheet);
+    QCOMPARE(form->TaskFrame()->TaskGrid1->model()->columnCount(), 5);
+    form->Indicators()->CycleCheckBox()->setChecked(true);
+    form->PageControl1()->setCurrentWidget(form->TaskTabSheet());
     int boxes = 0;
     QStringList faults;
     QTimer answer;
@@ -550,44 +558,44 @@ class MainWindowTest : public QObject {
       box->button(QMessageBox::Ok)->click();
     });
     answer.start();
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
     answer.stop();
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join('|')));
     QCOMPARE(boxes, Progress(form->Bench().State().TaskGrid).lastTimestep);
-    QCOMPARE(form->Edit2->text(), QString::number(boxes));
+    QCOMPARE(form->Indicators()->Edit2()->text(), QString::number(boxes));
   }
 
   void agentFramesFollowTheGroupSize() {
     // Two agents: only the first two frames, the short panel.
-    for (int i = 0; i < 4; ++i) ClickArrow(form->NrofAgUpDown, UpDown::Direction::Down);
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    for (int i = 0; i < 4; ++i) ClickArrow(form->ParTabSheet()->NrofAgUpDown(), UpDown::Direction::Down);
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
-    QCOMPARE(form->AgentPanelHeight(), 201);
-    QVERIFY(form->AgentLegend->isHidden());
-    for (int k = 0; k < 6; ++k) QCOMPARE(!form->Frames[k]->isHidden(), k < 2);
-    QCOMPARE(form->Frames[0]->AgentEditUpDown->Max(), 2);
+    QCOMPARE(form->AgentTabSheet()->AgentPanelHeight(), 201);
+    QVERIFY(form->AgentTabSheet()->AgentLegend()->isHidden());
+    for (int k = 0; k < 6; ++k) QCOMPARE(!form->Frame(k)->isHidden(), k < 2);
+    QCOMPARE(form->Frame(0)->AgentEditUpDown->Max(), 2);
 
     // Four agents: four frames, the tall panel with its legend.
-    ClickArrow(form->NrofAgUpDown, UpDown::Direction::Up);
-    ClickArrow(form->NrofAgUpDown, UpDown::Direction::Up);
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
-    QCOMPARE(form->AgentPanelHeight(), 385);
-    QVERIFY(!form->AgentLegend->isHidden());
-    for (int k = 0; k < 6; ++k) QCOMPARE(!form->Frames[k]->isHidden(), k < 4);
+    ClickArrow(form->ParTabSheet()->NrofAgUpDown(), UpDown::Direction::Up);
+    ClickArrow(form->ParTabSheet()->NrofAgUpDown(), UpDown::Direction::Up);
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+    QCOMPARE(form->AgentTabSheet()->AgentPanelHeight(), 385);
+    QVERIFY(!form->AgentTabSheet()->AgentLegend()->isHidden());
+    for (int k = 0; k < 6; ++k) QCOMPARE(!form->Frame(k)->isHidden(), k < 4);
 
     // One agent: frames 1 and 2 stay; frame 2 keeps what it showed.
-    const QStringList frame2 = FrameTexts(form->Frames[1]);
-    for (int i = 0; i < 3; ++i) ClickArrow(form->NrofAgUpDown, UpDown::Direction::Down);
-    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+    const QStringList frame2 = FrameTexts(form->Frame(1));
+    for (int i = 0; i < 3; ++i) ClickArrow(form->ParTabSheet()->NrofAgUpDown(), UpDown::Direction::Down);
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
-    QVERIFY(!form->Frames[0]->isHidden());
-    QVERIFY(!form->Frames[1]->isHidden());
-    QVERIFY(form->Frames[2]->isHidden());
-    QCOMPARE(FrameTexts(form->Frames[1]), frame2);
+    QVERIFY(!form->Frame(0)->isHidden());
+    QVERIFY(!form->Frame(1)->isHidden());
+    QVERIFY(form->Frame(2)->isHidden());
+    QCOMPARE(FrameTexts(form->Frame(1)), frame2);
   }
 
   void agentFrameShowsTheChosenAgent() {
-    TFrame1* frame = form->Frames[0];
+    TFrame1* frame = form->Frame(0);
     ClickArrow(frame->AgentEditUpDown, UpDown::Direction::Up);
     QCOMPARE(frame->AgentEdit->text(), QString("2"));
     QCOMPARE(frame->AgentNr, 2);
@@ -613,14 +621,14 @@ class MainWindowTest : public QObject {
   }
 
   void agentGridClickStoresAndCommits() {
-    TFrame1* frame = form->Frames[0];
+    TFrame1* frame = form->Frame(0);
     auto* model = frame->AgentGrid->model();
     // Before an agent is chosen nothing is stored, yet the commit runs.
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
-    QVERIFY(!form->StartButton->isEnabled());
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
     form->Frame11AgentGridClick();
     QVERIFY(messages.isEmpty());
-    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
 
     ClickArrow(frame->AgentEditUpDown, UpDown::Direction::Up);
     ClickArrow(frame->AgentEditUpDown, UpDown::Direction::Down);
@@ -638,11 +646,11 @@ class MainWindowTest : public QObject {
 
     // A cell that is not a number stops before the commit.
     messages.clear();
-    QTest::mouseClick(form->StartButton, Qt::LeftButton);
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
     QVERIFY(model->setData(model->index(1, 2), "x"));
     form->Frame11AgentGridClick();
     QCOMPARE(messages, QStringList{"'x' is not a valid integer value"});
-    QVERIFY(!form->StartButton->isEnabled());
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
   }
 };
 

@@ -1,0 +1,45 @@
+// The main window's menu bar: "File" (open and save a parameter set, save
+// the last run's record) and "Configurations" (the named configurations,
+// each applied and committed as its handler does).
+#pragma once
+
+#include <QMenuBar>
+#include <functional>
+
+#include "presets/workbench.h"
+
+class FileCommands;
+class QAction;
+class QLabel;
+class QMenu;
+
+class MainMenuBar : public QMenuBar {
+  Q_OBJECT
+
+ public:
+  using ApplyFunction = std::function<void(void (davrel3::Workbench::*)())>;
+
+  MainMenuBar(QWidget* window, FileCommands& files, ApplyFunction applyConfiguration);
+
+  QMenu* FileMenu() const { return fileMenu_; }
+  QMenu* ConfigurationsMenu() const { return configurationsMenu_; }
+  QAction* OpenParametersAction() const { return openParameters_; }
+  QAction* SaveParametersAction() const { return saveParameters_; }
+  QAction* SaveRunRecordAction() const { return saveRunRecord_; }
+  // A short note beside the menus (what a file command did).
+  QLabel* MenuNote() const { return menuNote_; }
+
+  // The actions whose shortcuts work wherever the focus is in the window.
+  QList<QAction*> WindowShortcuts() const;
+
+ private:
+  void BuildFileMenu(FileCommands& files);
+  void BuildConfigurationsMenu(const ApplyFunction& applyConfiguration);
+
+  QMenu* fileMenu_ = nullptr;
+  QMenu* configurationsMenu_ = nullptr;
+  QAction* openParameters_ = nullptr;
+  QAction* saveParameters_ = nullptr;
+  QAction* saveRunRecord_ = nullptr;
+  QLabel* menuNote_ = nullptr;
+};
