@@ -7,11 +7,13 @@
 //   "PerformanceTime"  WorkTimeGrid, work time per agent and task, and measures
 //   "Allocation"       AllocationGrid, which agent performed which unit when
 //
-// The window owns nothing but its controls. Every draw reads the workbench's
-// run history and grids as they stand, bounded by the sizes the last commit
-// gave them, whatever the agent field or the parameter controls say. The
-// grids show the texts the workbench computes (Workbench::DrawGrids) and the
-// run writes.
+// The window owns nothing but its controls: the three chart pages
+// (ChartPage), the work-time page (WorkTimePage) and the allocation page
+// (AllocationPage) below a top strip with the "3d" box, "Save..." and the
+// agent field. Every draw reads the workbench's run history and grids as they
+// stand, bounded by the sizes the last commit gave them, whatever the agent
+// field or the parameter controls say; the points come from the pure
+// functions of history_series.
 //
 // Data out: each chart saves as a PNG or SVG picture from its context menu
 // ("Save image...", the 3-D view as PNG), each grid copies and saves as CSV
@@ -25,28 +27,23 @@
 
 #include <QList>
 #include <QWidget>
+#include <array>
 #include <memory>
-#include <optional>
 
-#include "chart_3d.h"
-#include "chart_series_styles.h"
+#include "chart_page.h"
 #include "presets/workbench.h"
 
+class AllocationPage;
 class QChart;
 class QCheckBox;
 class QLabel;
-class QLegendMarker;
 class QLineEdit;
 class QLineSeries;
 class QPushButton;
-class QStackedWidget;
 class QTabWidget;
-class QValueAxis;
-
-class ChartView;
 class StringGridView;
-class TextGridModel;
 class UpDown;
+class WorkTimePage;
 
 class TChartForm : public QWidget {
   Q_OBJECT
@@ -78,17 +75,19 @@ class TChartForm : public QWidget {
   UpDown* AgUpDown1() const { return agUpDown1_; }
   QLabel* AgentMessage() const { return agentMessage_; }
   QTabWidget* PageControl1() const { return pageControl1_; }
-  QChart* Chart(ChartId id) const;
+  ChartPage& ChartPageOf(ChartId id) const { return *pages_[id]; }
+  QChart* Chart(ChartId id) const { return pages_[id]->Chart(); }
   // The series of a chart in legend order.
-  const QList<QLineSeries*>& Series(ChartId id) const;
-  StringGridView* WorkTimeGrid() const { return workTimeGrid_; }
-  StringGridView* AllocationGrid() const { return allocationGrid_; }
+  const QList<QLineSeries*>& Series(ChartId id) const { return pages_[id]->Series(); }
+  StringGridView* WorkTimeGrid() const;
+  StringGridView* AllocationGrid() const;
+  WorkTimePage* WorkTime() const { return workTimePage_; }
   // Whether the chart's page shows its 3-D view now.
-  bool ShowsThreeD(ChartId id) const;
+  bool ShowsThreeD(ChartId id) const { return pages_[id]->ShowsThreeD(); }
   // The chart's 3-D view, or nullptr while the box has never been checked.
-  ThreeDChart* ThreeD(ChartId id) const;
+  ThreeDChart* ThreeD(ChartId id) const { return pages_[id]->ThreeD(); }
   // The 2-D view of a chart.
-  ChartView* View(ChartId id) const;
+  ChartView* View(ChartId id) const { return pages_[id]->View(); }
   QPushButton* SaveButton() const { return saveButton_; }
 
  public slots:
@@ -101,25 +100,10 @@ class TChartForm : public QWidget {
   void SaveOpenPage();
 
  private:
-  struct ChartPage;
-
-  void BuildTopStrip(QWidget* panel, class QBoxLayout* layout);
-  QWidget* BuildChartPage(ChartPage& page, const QString& valueTitle, std::optional<ValueRange> fixedRange,
-                          QList<SeriesStyle> styles, bool walls3d);
-  QWidget* BuildWorkTimePage();
-  QWidget* BuildAllocationPage();
-  StringGridView* MakeGridView(davrel3::TextGrid& grid, int columnWidth);
-
-  void DrawSkillSeries(const std::vector<std::vector<davrel3::SkillSlots>>& store, ChartId id, int agentIndex);
+  QLayout* BuildTopStrip(QWidget* panel);
   void ShowAgentMessage(int agent);
   void RefreshViews();
-  void ApplyRanges(ChartPage& page);
-  void ResetZoom(ChartPage& page);
-  void SeriesVisibilityChanged(ChartPage& page);
-  void UpdateLegendMarker(QLegendMarker* marker);
-  bool EnsureThreeD();
   void ReportError(const QString& message);
-  void SaveThreeDImage(ChartPage& page);
 
   davrel3::Workbench& bench_;
   QWidget* panel1_ = nullptr;
@@ -129,9 +113,8 @@ class TChartForm : public QWidget {
   UpDown* agUpDown1_ = nullptr;
   QLabel* agentMessage_ = nullptr;
   QTabWidget* pageControl1_ = nullptr;
-  std::unique_ptr<ChartPage> pages_[3];
-  StringGridView* workTimeGrid_ = nullptr;
-  StringGridView* allocationGrid_ = nullptr;
+  std::array<ChartPage*, 3> pages_{};
+  WorkTimePage* workTimePage_ = nullptr;
+  ::AllocationPage* allocationPage_ = nullptr;
   bool shownBefore_ = false;
 };
-

@@ -214,6 +214,11 @@ bool ThreeDChart::SaveImage(const QString& path, QString* error) const {
   return true;
 }
 
+void ThreeDChart::SetValueRange(const ValueRange& range) {
+  fixedRange_ = range;
+  graph_->axisY()->setRange(range.minimum, range.maximum);
+}
+
 float ThreeDChart::DepthOf(int position) { return static_cast<float>(position + 1); }
 
 void ThreeDChart::FitRanges(const QList<QLineSeries*>& lines) {

@@ -62,6 +62,9 @@ class ThreeDChart : public QObject {
   // be rendered, is an error and writes nothing.
   bool SaveImage(const QString& path, QString* error) const;
 
+  // Fixes the value axis to `range` from now on (the 2-D chart's axis).
+  void SetValueRange(const ValueRange& range);
+
   // The depth of the series at `position` (from 0) in the legend.
   static float DepthOf(int position);
 

@@ -1,0 +1,39 @@
+#include "window_placement.h"
+
+#include <algorithm>
+
+namespace window_placement {
+
+namespace {
+
+QPoint ClampInto(QPoint place, QSize size, const QRect& room) {
+  place.setX(std::clamp(place.x(), room.left(), std::max(room.left(), room.right() - size.width() + 1)));
+  place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() - size.height() + 1)));
+  return place;
+}
+
+}  // namespace
+
+QSize FitInside(QSize wanted, const QRect& room) {
+  if (room.isNull()) return wanted;
+  return wanted.boundedTo(room.size());
+}
+
+QPoint BesideOrBelow(const QRect& anchor, QSize size, const QRect& room) {
+  const QPoint right(anchor.right() + 1, anchor.top());
+  if (room.isNull()) return right;
+  if (room.contains(QRect(right, size))) return right;
+  const QPoint below(anchor.left(), anchor.bottom() + 1);
+  if (room.contains(QRect(below, size))) return below;
+  // Neither fits whole: as far right as the screen allows, level with the
+  // anchor, and inside the screen.
+  return ClampInto(QPoint(room.right() - size.width() + 1, anchor.top()), size, room);
+}
+
+QPoint BelowInside(const QRect& anchor, QSize size, const QRect& room) {
+  const QPoint below(anchor.left(), anchor.bottom() + 1);
+  if (room.isNull()) return below;
+  return ClampInto(below, size, room);
+}
+
+}  // namespace window_placement
