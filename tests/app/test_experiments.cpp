@@ -8,8 +8,12 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QClipboard>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -282,7 +286,24 @@ class ExperimentsTest : public QObject {
     QVERIFY(tabs.contains(QString::fromStdString(davrel3::ShortestNumber(row.slow))));
     QString error;
     QVERIFY(results->SaveCsv(dir.filePath("design.csv"), &error));
-    QCOMPARE(QString::fromUtf8(ReadFile(dir.filePath("design.csv"))), results->CsvText());
+    const QByteArray saved = ReadFile(dir.filePath("design.csv"));
+    QCOMPARE(QString::fromUtf8(saved), results->CsvText());
+    // Its manifest, as the runner's --output writes one: the hash of the
+    // saved bytes, the counts, and a runner command that prints the same table.
+    const QJsonObject manifest = QJsonDocument::fromJson(ReadFile(dir.filePath("design.csv.manifest.json"))).object();
+    QCOMPARE(manifest["format"].toString(), QString("davrel3-table-manifest"));
+    QCOMPARE(manifest["sha256"].toString(),
+             QString(QCryptographicHash::hash(saved, QCryptographicHash::Sha256).toHex()));
+    QCOMPARE(manifest["runs"].toInt(), 18);
+    QCOMPARE(manifest["rows"].toInt(), static_cast<int>(result.rows.size()));
+    QCOMPARE(manifest["table"].toString(), QString("design.csv"));
+    QCOMPARE(manifest["schema_version"].toInt(), 1);
+    QVERIFY(!manifest["version"].toString().isEmpty());
+    QVERIFY(manifest["started"].toString() <= manifest["ended"].toString());
+    QStringList command;
+    for (const auto& part : manifest["command_line"].toArray()) command << part.toString();
+    QCOMPARE(command.value(0), QString("davrel3-batch"));
+    QCOMPARE(RunBatch(command.mid(1)), saved);
     QVERIFY2(results->SaveImage(dir.filePath("design.png"), &error), qPrintable(error));
     QVERIFY(!QImage(dir.filePath("design.png")).isNull());
     QVERIFY2(results->SaveImage(dir.filePath("design.svg"), &error), qPrintable(error));
@@ -360,6 +381,27 @@ class ExperimentsTest : public QObject {
     QVERIFY(messages.isEmpty());
     QCOMPARE(form->Bench().State().System.Agents[0].Skills[0].ExpMax, 33);
     QVERIFY(form->MenuBar()->MenuNote()->text().isEmpty());
+  }
+
+  void aSavedParameterFileRunsHeadlessToTheWindowsRecord() {
+    // A set made in the window: texts, an up-down, the three radio items.
+    form->LearnSpeedEdit->setText("70");
+    form->Panel().SetText(Field::Cycle, "150");
+    form->BoreUpDown->ClickDown();
+    form->FitNoFitRadioGroup->SetItemIndex(1);
+    form->NewcomerRadioGroup->SetItemIndex(2);
+    form->HiLoRadioGroup->SetItemIndex(2);
+    const QString parameters = dir.filePath("headless.json");
+    QVERIFY(form->SaveParameters(parameters));
+    form->OKButtonClick();
+    form->StartButtonClick();
+    QVERIFY(messages.isEmpty());
+    const QString record = dir.filePath("window-run.json");
+    QVERIFY(form->SaveRunRecord(record));
+    int exitCode = -1;
+    const QByteArray headless = RunBatch({"--parameters", parameters, "--json"}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(headless == ReadFile(record), "the runner's record of the saved set differs from the window's");
   }
 
   void badParameterFilesChangeNothing_data() {
