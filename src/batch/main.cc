@@ -52,13 +52,16 @@ struct WriteError {
   std::string reason;
 };
 
-std::string ReadWholeFile(const std::string& path, const char* option) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw UsageError{std::string(option) + ": cannot open '" + path + "': " + std::strerror(errno)};
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw UsageError{std::string(option) + ": cannot read '" + path + "'"};
-  return text.str();
+// A points file may hold millions of points.
+constexpr std::int64_t kPointsFileBytes = std::int64_t{1} << 30;
+
+// A file an option names, read whole: regular files only, within a size.
+std::string ReadOptionFile(const std::string& path, const char* option, std::int64_t maxBytes) {
+  try {
+    return ReadWholeFile(path, maxBytes);
+  } catch (const InputFileError& error) {
+    throw UsageError{std::string(option) + ": " + error.what()};
+  }
 }
 
 void WriteWholeFile(const std::string& path, const std::string& text, const char* what) {
@@ -118,14 +121,7 @@ struct CommandLine {
 SessionOptions SessionFrom(const CommandLine& line) {
   SessionOptions options;
   if (!line.parameters.empty()) {
-    // Only a regular file of at most 1 MiB: a pipe or a device is refused
-    // at once rather than read without end.
-    try {
-      options.parameterFile =
-          davrel3::ReadWholeFile(line.parameters, static_cast<std::int64_t>(kMaxParameterFileBytes));
-    } catch (const InputFileError& error) {
-      throw UsageError{std::string("--parameters: ") + error.what()};
-    }
+    options.parameterFile = ReadOptionFile(line.parameters, "--parameters", static_cast<std::int64_t>(kMaxParameterFileBytes));
     // Checked once here, so a file that cannot be loaded stops the runner
     // before any run rather than refusing every one.
     InMemoryPanel panel;
@@ -162,7 +158,7 @@ SweepPlan PlanFrom(const CommandLine& line) {
   plan.design = line.design;
   if (!line.points.empty()) {
     PointTable points;
-    if (auto error = ParsePoints(ReadWholeFile(line.points, "--points"), line.points, points)) {
+    if (auto error = ParsePoints(ReadOptionFile(line.points, "--points", kPointsFileBytes), line.points, points)) {
       throw UsageError{"--points " + *error};
     }
     plan.points = std::move(points);
@@ -212,7 +208,14 @@ void SaveParametersAfterOptions(const SessionOptions& options, const std::string
   } catch (const std::exception&) {
     // A refused commit leaves the texts as typed: they are what is saved.
   }
-  WriteWholeFile(path, SaveParameters(panel), "the parameter file");
+  std::string text;
+  try {
+    text = SaveParameters(panel);
+  } catch (const std::exception&) {
+    // The file is JSON, which holds UTF-8 text only.
+    throw UsageError{"--save-parameters: a parameter text is not valid UTF-8 and cannot be saved"};
+  }
+  WriteWholeFile(path, text, "the parameter file");
 }
 
 // The progress line: on a terminal rewritten in place as runs end; with

@@ -26,7 +26,8 @@ std::string ProgressLine(long long done, long long total, double elapsedSeconds)
   std::string line = text;
   if (done > 0 && elapsedSeconds > 0) {
     const double rate = static_cast<double>(done) / elapsedSeconds;
-    std::snprintf(text, sizeof text, ", %.3g runs/s", rate);
+    // Three significant digits, but never an exponent: "0.25", "14.2", "1380".
+    std::snprintf(text, sizeof text, rate < 100 ? ", %.3g runs/s" : ", %.0f runs/s", rate);
     line += text;
     if (done < total) line += ", about " + DurationText(static_cast<double>(total - done) / rate) + " left";
   }

@@ -87,6 +87,8 @@ TEST(Progress, LineShowsDoneTotalPercentRateAndTimeLeft) {
   EXPECT_EQ(ProgressLine(0, 18, 0), "run 0 of 18 (0.0%)");
   EXPECT_EQ(ProgressLine(9, 18, 3), "run 9 of 18 (50.0%), 3 runs/s, about 3 s left");
   EXPECT_EQ(ProgressLine(18, 18, 6), "run 18 of 18 (100.0%), 3 runs/s");
+  EXPECT_EQ(ProgressLine(13800, 27000, 10), "run 13800 of 27000 (51.1%), 1380 runs/s, about 10 s left");
+  EXPECT_EQ(ProgressLine(1, 4, 4), "run 1 of 4 (25.0%), 0.25 runs/s, about 12 s left");
   EXPECT_EQ(DurationText(59.4), "59 s");
   EXPECT_EQ(DurationText(185), "3 min 05 s");
   EXPECT_EQ(DurationText(7620), "2 h 07 min");

@@ -210,7 +210,7 @@ TEST(Table, PlansThatCannotRunAreRefusedWithExit2BeforeAnyRow) {
       {"--output t.csv", "--output applies to a table"},
       {"--dry-run", "--dry-run applies to a table"},
       {"--threads 2", "--threads applies to a table"},
-      {"--points " + missing, "--points: cannot open"},
+      {"--points " + missing, "--points: cannot read"},
       {"--parameters " + missing, "--parameters: cannot read"},
       {"--sweep Var=0:99999:1 --sweep Cycle=0:99999:1", "more than 1000000000 runs"},
   };
