@@ -385,19 +385,19 @@ class ExperimentsTest : public QObject {
 
   void aSavedParameterFileRunsHeadlessToTheWindowsRecord() {
     // A set made in the window: texts, an up-down, the three radio items.
-    form->LearnSpeedEdit->setText("70");
+    form->ParTabSheet()->LearnSpeedEdit()->setText("70");
     form->Panel().SetText(Field::Cycle, "150");
-    form->BoreUpDown->ClickDown();
-    form->FitNoFitRadioGroup->SetItemIndex(1);
-    form->NewcomerRadioGroup->SetItemIndex(2);
-    form->HiLoRadioGroup->SetItemIndex(2);
+    form->ParTabSheet()->BoreUpDown()->ClickDown();
+    form->ProcesTabSheet()->FitNoFitRadioGroup()->SetItemIndex(1);
+    form->ProcesTabSheet()->NewcomerRadioGroup()->SetItemIndex(2);
+    form->ProcesTabSheet()->HiLoRadioGroup()->SetItemIndex(2);
     const QString parameters = dir.filePath("headless.json");
-    QVERIFY(form->SaveParameters(parameters));
+    QVERIFY(form->Files().SaveParameters(parameters));
     form->OKButtonClick();
     form->StartButtonClick();
     QVERIFY(messages.isEmpty());
     const QString record = dir.filePath("window-run.json");
-    QVERIFY(form->SaveRunRecord(record));
+    QVERIFY(form->Files().SaveRunRecord(record));
     int exitCode = -1;
     const QByteArray headless = RunBatch({"--parameters", parameters, "--json"}, &exitCode);
     QCOMPARE(exitCode, 0);
