@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QThread>
 #include <chrono>
+#include <new>
 
 #include "experiment/sweep.h"
 #include "experiment/table_format.h"
@@ -10,6 +11,8 @@
 #include "experiment/sha256.h"
 #include "experiment/version.h"
 #include "model/parameter_panel.h"
+#include "model/run_observer.h"
+#include "experiment/record.h"
 
 using davrel3::TableRow;
 using davrel3::Field;
@@ -24,7 +27,58 @@ SweepPlan DesignPlan() {
   return plan;
 }
 
+// Asks a running condition to stop at the end of its timestep once its
+// generation is over (the user cancelled, or a new design began).
+class GenerationWatch : public davrel3::RunObserver {
+ public:
+  GenerationWatch(std::shared_ptr<std::atomic<int>> current, int generation)
+      : current_(std::move(current)), generation_(generation) {}
+  bool CancelRequested() override { return current_->load() != generation_; }
+
+ private:
+  std::shared_ptr<std::atomic<int>> current_;
+  int generation_;
+};
+
+// The row of a condition that ended in an exception instead of a result: it
+// shows as failed, with the reason, like any run that failed.
+std::vector<TableRow> FailedCondition(const SessionOptions& options, const davrel3::Condition& condition,
+                                      long long run, const std::string& reason) {
+  TableRow row;
+  row.run = run + 1;
+  row.status = davrel3::RunStatus::Failed;
+  row.message = "The condition could not be run: " + reason;
+  davrel3::InMemoryPanel panel;
+  for (const auto& [field, text] : options.sets) panel.SetText(field, text);
+  panel.SetItemIndex(davrel3::Choice::FitNoFit, condition.fit);
+  panel.SetItemIndex(davrel3::Choice::Newcomer, condition.newcomer);
+  panel.SetItemIndex(davrel3::Choice::HiLo, condition.skills);
+  row.parameters = davrel3::ReadParameters(panel);
+  return {row};
+}
+
+
 }  // namespace
+
+std::vector<TableRow> RunConditionGuarded(const SessionOptions& options, const davrel3::Condition& condition,
+                                          long long run, davrel3::RunObserver& watch) {
+  std::string reason;
+  try {
+    return davrel3::RunCondition(options, condition, run + 1, false, &watch).rows;
+  } catch (const std::bad_alloc&) {
+    reason = "there is not enough memory";
+  } catch (const std::exception& error) {
+    reason = error.what();
+  } catch (...) {
+    reason = "an unknown error occurred";
+  }
+  try {
+    return FailedCondition(options, condition, run, reason);
+  } catch (...) {
+    return {};  // not even the row fits in memory: the condition shows no row
+  }
+}
+
 
 std::string DesignResult::CsvText() const { return davrel3::TableText(rows, agents); }
 
@@ -92,8 +146,8 @@ void DesignRunner::Start(const SessionOptions& options) {
     auto current = generation_;
     pool_.start([this, current, generation, plan, options, run] {
       if (current->load() != generation) return;
-      std::vector<TableRow> rows =
-          davrel3::RunCondition(plan.OptionsOf(options, run), *plan.ConditionOf(run), run + 1).rows;
+      GenerationWatch watch(current, generation);
+      std::vector<TableRow> rows = RunConditionGuarded(plan.OptionsOf(options, run), *plan.ConditionOf(run), run, watch);
       if (current->load() != generation) return;
       // Queued to the runner's thread; dropped by Qt if the runner is gone.
       QMetaObject::invokeMethod(

@@ -8,8 +8,10 @@
 // and the window's own committed model is never touched.
 //
 // Rows arrive on the window's thread; Finished hands over all of them in
-// condition order. Cancel stops the conditions not yet begun and drops what
-// the running ones bring back; the runner can be started again at once.
+// condition order. A condition that throws instead of ending shows as a
+// failed row with the reason. Cancel stops the conditions not yet begun, asks
+// the running ones to stop at the end of their timestep, and drops what they
+// bring back; the runner can be started again at once.
 #pragma once
 
 #include <QObject>
@@ -23,6 +25,7 @@
 
 namespace davrel3 {
 class ParameterPanel;
+class RunObserver;
 }
 
 // What a design run produced: the options it started from, how many agent
@@ -44,6 +47,13 @@ struct DesignResult {
 // The design's session options from the panel as it stands: every field but
 // the entrance time typed with the text its edit holds now.
 davrel3::SessionOptions DesignOptions(const davrel3::ParameterPanel& panel);
+
+// Condition `run` (from 0) as a worker thread runs it, watched by `watch`:
+// whatever it throws becomes one failed row saying why, so no condition can
+// end the program.
+std::vector<davrel3::TableRow> RunConditionGuarded(const davrel3::SessionOptions& options,
+                                                   const davrel3::Condition& condition, long long run,
+                                                   davrel3::RunObserver& watch);
 
 class DesignRunner : public QObject {
   Q_OBJECT

@@ -148,9 +148,7 @@ void LoadParameterFile(const std::string& path, ParameterPanel& panel) {
   try {
     text = ReadWholeFile(path, static_cast<std::int64_t>(kMaxParameterFileBytes));
   } catch (const InputFileError& error) {
-    std::string message = error.what();
-    if (!message.empty() && message[0] >= 'a' && message[0] <= 'z') message[0] = static_cast<char>(message[0] - 'a' + 'A');
-    Fail(message);
+    Fail(error.what());
   }
   LoadParameters(text, panel);
 }

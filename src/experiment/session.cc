@@ -123,9 +123,10 @@ namespace {
 
 // Prepares, commits and runs one table run; `commit` is the run's commit step.
 TableRun RunTableSession(const SessionOptions& options, long long run, bool withSeries,
-                         const std::function<void(Workbench&)>& commit) {
+                         const std::function<void(Workbench&)>& commit, RunObserver* observer = nullptr) {
   InMemoryPanel panel;
   Workbench bench(panel);
+  bench.SetObserver(observer);
   RunOutcome outcome;
   ParameterValues atStart;
   bool started = false;
@@ -151,14 +152,18 @@ TableRun RunTableSession(const SessionOptions& options, long long run, bool with
 
 }  // namespace
 
-TableRun RunCondition(const SessionOptions& options, const Condition& condition, long long run, bool withSeries) {
-  return RunTableSession(options, run, withSeries, [&](Workbench& bench) {
-    ParameterPanel& panel = bench.Panel();
-    panel.SetItemIndex(Choice::FitNoFit, condition.fit);
-    panel.SetItemIndex(Choice::Newcomer, condition.newcomer);
-    panel.SetItemIndex(Choice::HiLo, condition.skills);
-    bench.DefineButtonClick();
-  });
+TableRun RunCondition(const SessionOptions& options, const Condition& condition, long long run, bool withSeries,
+                      RunObserver* observer) {
+  return RunTableSession(
+      options, run, withSeries,
+      [&](Workbench& bench) {
+        ParameterPanel& panel = bench.Panel();
+        panel.SetItemIndex(Choice::FitNoFit, condition.fit);
+        panel.SetItemIndex(Choice::Newcomer, condition.newcomer);
+        panel.SetItemIndex(Choice::HiLo, condition.skills);
+        bench.DefineButtonClick();
+      },
+      observer);
 }
 
 TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries) {

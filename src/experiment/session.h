@@ -67,9 +67,10 @@ struct TableRun {
 };
 
 // One condition of the design: a fresh workbench, steps 1 to 5, the three
-// items selected, Define, the rotation levels if asked, START.
+// items selected, Define, the rotation levels if asked, START. `observer`,
+// when given, watches the run (a window asks it to stop through it).
 TableRun RunCondition(const SessionOptions& options, const Condition& condition, long long run,
-                      bool withSeries = false);
+                      bool withSeries = false, RunObserver* observer = nullptr);
 // A session with a single START: steps 1 to 5, the commit (Define, or OK when
 // texts were typed), the rotation levels if asked, START.
 TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries = false);

@@ -345,6 +345,44 @@ class ExperimentsTest : public QObject {
     QCOMPARE(form->Design().DesignResults()->Model()->Result().rows.size(), std::size_t(18));
   }
 
+  // ---------------------------------------------------------------- workers
+
+  void aConditionThatThrowsBecomesAFailedRow() {
+    // Observers that break where a worker's condition could break: in the
+    // commit's layout step, and with something that is not even an exception
+    // class, in the run's refresh of the agent frames.
+    struct ThrowsInCommit : davrel3::RunObserver {
+      void MakeGrids() override { throw std::runtime_error("the layout broke"); }
+    } commit;
+    struct ThrowsInRun : davrel3::RunObserver {
+      void ShowStatesAgents() override { throw 7; }
+    } run;
+    const davrel3::SessionOptions options = DesignOptions(form->Panel());
+    const davrel3::Condition condition{1, 2, 0};
+    for (auto [watch, reason] : {std::pair<davrel3::RunObserver*, QString>{&commit, "the layout broke"},
+                                 std::pair<davrel3::RunObserver*, QString>{&run, "an unknown error occurred"}}) {
+      const auto rows = RunConditionGuarded(options, condition, 4, *watch);
+      QCOMPARE(rows.size(), std::size_t(1));
+      QCOMPARE(rows[0].status, davrel3::RunStatus::Failed);
+      QCOMPARE(rows[0].run, 5LL);
+      QCOMPARE(QString::fromStdString(rows[0].message), "The condition could not be run: " + reason);
+      QCOMPARE(rows[0].Item(Choice::FitNoFit), 1);
+      QCOMPARE(rows[0].Item(Choice::Newcomer), 2);
+    }
+  }
+
+  void cancelStopsRunningConditionsAtTheirNextTimestep() {
+    // A condition asked to stop ends after its first timestep, as cancelled.
+    struct StopAtOnce : davrel3::RunObserver {
+      bool CancelRequested() override { return true; }
+    } stop;
+    const auto rows = RunConditionGuarded(DesignOptions(form->Panel()), davrel3::Condition{0, 1, 1}, 0, stop);
+    QCOMPARE(rows.size(), std::size_t(1));
+    QCOMPARE(rows[0].status, davrel3::RunStatus::Cancelled);
+    QCOMPARE(QString::fromStdString(rows[0].message), QString("The run was cancelled in task 1 at timestep 1"));
+    QCOMPARE(QString::fromUtf8(davrel3::RunStatusName(rows[0].status).data()), QString("cancelled"));
+  }
+
   // ---------------------------------------------------------------- parameter files
 
   void parameterSetRoundTripsIntoThePanelOnly() {
@@ -430,6 +468,33 @@ class ExperimentsTest : public QObject {
     QVERIFY2(messages[0].contains(named), qPrintable(messages[0]));
     QVERIFY(messages[0].contains("bad.json"));
     QCOMPARE(PanelState(*form), before);
+  }
+
+  void aLoadedSetThatNoCommitAcceptsChangesNothing() {
+    // Sizes that once overflowed in construction and ended in std::bad_alloc.
+    const QString path = dir.filePath("extreme.json");
+    WriteFile(path, R"({"format": "davrel3-parameters", "version": 1, "fields": {
+                         "Var": {"text": "-2147483648"}, "Action": {"text": "2147483647"},
+                         "Cycle": {"text": "0"}}})");
+    const int actions = form->Bench().State().Task.Actions;
+    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->OpenParameters(path));
+    form->OKButton->click();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0], QString("The system does not have enough skills to perform the task"));
+    // Default commits without OK's checks: the size guard refuses it.
+    form->DefaultButton->setEnabled(true);
+    form->DefaultButton->click();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[1], QString("The number of actions (Action) must not exceed 100000"));
+    QCOMPARE(form->Bench().State().Task.Actions, actions);
+    QVERIFY(form->StartButton->isEnabled());
+    // Texts loaded after the commit reach no run: START refuses them.
+    form->StartButton->click();
+    QCOMPARE(messages.size(), 3);
+    QCOMPARE(messages[2], QString("The number of actions (Action) must not exceed 100000"));
+    QVERIFY(form->StartButton->isEnabled());
+    QCOMPARE(form->Bench().State().Task.PerformedCount, 0LL);
   }
 
   void missingAndUnwritableFilesAreReported() {

@@ -78,7 +78,7 @@ TEST(StrictParameterFile, OnlyRegularFilesOfAtMostOneMebibyteAreRead) {
   EXPECT_TRUE(Contains(Refusal(fifo), "a pipe, not a regular file")) << Refusal(fifo);
   EXPECT_TRUE(Contains(Refusal("/dev/zero"), "a device, not a regular file"));
   EXPECT_TRUE(Contains(Refusal(folder.Root().string()), "a folder, not a regular file"));
-  EXPECT_TRUE(Contains(Refusal(folder.Path("missing.json").string()), "Cannot read"));
+  EXPECT_TRUE(Contains(Refusal(folder.Path("missing.json").string()), "cannot read"));
 
   // Padding keeps the text valid JSON, so only its size can refuse it.
   const std::string fits = kHead + std::string(davrel3::kMaxParameterFileBytes - kHead.size() - 1, ' ') + "}";
