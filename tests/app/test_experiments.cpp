@@ -477,23 +477,23 @@ class ExperimentsTest : public QObject {
                          "Var": {"text": "-2147483648"}, "Action": {"text": "2147483647"},
                          "Cycle": {"text": "0"}}})");
     const int actions = form->Bench().State().Task.Actions;
-    QVERIFY(form->StartButton->isEnabled());
-    QVERIFY(form->OpenParameters(path));
-    form->OKButton->click();
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
+    QVERIFY(form->Files().OpenParameters(path));
+    form->Indicators()->OKButton()->click();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0], QString("The system does not have enough skills to perform the task"));
     // Default commits without OK's checks: the size guard refuses it.
-    form->DefaultButton->setEnabled(true);
-    form->DefaultButton->click();
+    form->Indicators()->DefaultButton()->setEnabled(true);
+    form->Indicators()->DefaultButton()->click();
     QCOMPARE(messages.size(), 2);
     QCOMPARE(messages[1], QString("The number of actions (Action) must not exceed 100000"));
     QCOMPARE(form->Bench().State().Task.Actions, actions);
-    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
     // Texts loaded after the commit reach no run: START refuses them.
-    form->StartButton->click();
+    form->Indicators()->StartButton()->click();
     QCOMPARE(messages.size(), 3);
     QCOMPARE(messages[2], QString("The number of actions (Action) must not exceed 100000"));
-    QVERIFY(form->StartButton->isEnabled());
+    QVERIFY(form->Indicators()->StartButton()->isEnabled());
     QCOMPARE(form->Bench().State().Task.PerformedCount, 0LL);
   }
 
