@@ -14,6 +14,10 @@ namespace davrel3 {
 
 using Json = nlohmann::ordered_json;
 
+namespace {
+[[noreturn]] void Fail(const std::string& message) { throw ParameterFileError(message); }
+}  // namespace
+
 std::string SaveParameters(const ParameterPanel& panel) {
   Json file = Json::object();
   file["format"] = kParameterFileFormat;
@@ -21,9 +25,12 @@ std::string SaveParameters(const ParameterPanel& panel) {
   Json fields = Json::object();
   for (int f = 0; f < kFieldCount; ++f) {
     const Field field = static_cast<Field>(f);
-    // JSON holds only UTF-8: a byte that is none is saved as U+FFFD.
-    fields[std::string(FieldName(field))] = {{"text", ValidUtf8(panel.Text(field))},
-                                             {"position", panel.Position(field)}};
+    // JSON holds only UTF-8; a text that is not would not load back as it was.
+    std::string text = panel.Text(field);
+    if (FirstInvalidUtf8(text)) {
+      Fail("The text of field \"" + std::string(FieldName(field)) + "\" is not UTF-8 text and cannot be saved");
+    }
+    fields[std::string(FieldName(field))] = {{"text", std::move(text)}, {"position", panel.Position(field)}};
   }
   file["fields"] = std::move(fields);
   Json items = Json::object();
@@ -37,7 +44,6 @@ std::string SaveParameters(const ParameterPanel& panel) {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& message) { throw ParameterFileError(message); }
 
 // A whole number that fits an int; JSON numbers such as 3.0 or 1e3 do not count.
 std::optional<int> AsInt(const Json& value) {

@@ -32,6 +32,8 @@ class ParameterFileError : public std::runtime_error {
 };
 
 // The file's text: every field and item of the panel as it stands.
+// The file's text. Throws ParameterFileError, naming the field, for a text
+// that is not UTF-8 (JSON cannot hold it).
 std::string SaveParameters(const ParameterPanel& panel);
 
 // Checks the whole text first and throws ParameterFileError before touching
