@@ -1,0 +1,14 @@
+// Fuzzing the inputs a user hands over rather than the buttons pressed: the
+// parameter-file loader with raw and generated files, and parameter texts
+// that are large valid numbers or long digit strings, committed and run.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace davrel3::fuzzing {
+
+void FuzzParameterFile(const std::uint8_t* data, std::size_t size);
+void FuzzLargeNumbers(const std::uint8_t* data, std::size_t size);
+
+}  // namespace davrel3::fuzzing
