@@ -146,6 +146,9 @@ QLayout* TChartForm::BuildTopStrip(QWidget* panel) {
   agentMessage_->setPalette(red);
   strip->addWidget(agentMessage_);
   strip->addStretch(1);
+  runSummary_ = PlainLabel(QString(), panel);
+  runSummary_->setObjectName(QStringLiteral("RunSummary"));
+  strip->addWidget(runSummary_);
 
   // Every change of the text, typed or by the spinner, redraws. A text that
   // is not a whole number is reported and leaves the charts as they were.
@@ -249,6 +252,8 @@ void TChartForm::ShowBeside(QWidget* mainWindow) {
   show();
   raise();
 }
+
+void TChartForm::SetRunSummary(const QString& text) { runSummary_->setText(text); }
 
 // ------------------------------------------------------------ 3-D
 

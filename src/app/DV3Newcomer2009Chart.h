@@ -89,6 +89,9 @@ class TChartForm : public QWidget {
   // The 2-D view of a chart.
   ChartView* View(ChartId id) const { return pages_[id]->View(); }
   QPushButton* SaveButton() const { return saveButton_; }
+  // How the run the window shows ended ("Last run: stalled, 10245 timesteps").
+  QLabel* RunSummary() const { return runSummary_; }
+  void SetRunSummary(const QString& text);
 
  public slots:
   // Sets the spinner's maximum to NrofAg, then redraws.
@@ -112,6 +115,7 @@ class TChartForm : public QWidget {
   QLineEdit* agEdit1_ = nullptr;
   UpDown* agUpDown1_ = nullptr;
   QLabel* agentMessage_ = nullptr;
+  QLabel* runSummary_ = nullptr;
   QTabWidget* pageControl1_ = nullptr;
   std::array<ChartPage*, 3> pages_{};
   WorkTimePage* workTimePage_ = nullptr;

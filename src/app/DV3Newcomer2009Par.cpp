@@ -1,7 +1,11 @@
 #include "DV3Newcomer2009Par.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCheckBox>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +13,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QScopeGuard>
 #include <exception>
+#include <malloc.h>
 
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Task.h"
@@ -23,6 +29,9 @@
 #include "model/int_text.h"
 #include "newcomers_tab.h"
 #include "parameters_tab.h"
+#include "radio_group.h"
+#include "run_progress.h"
+#include "status_line.h"
 #include "up_down.h"
 #include "window_style.h"
 
@@ -64,6 +73,8 @@ TParForm::TParForm(QWidget* parent) : QWidget(parent) {
   layout->addWidget(pageControl1_, 0, Qt::AlignLeft);
   layout->addWidget(indicators_);
   layout->addStretch(1);
+  statusLine_ = new StatusLine(this);
+  layout->addWidget(statusLine_);
 
   files_ = new FileCommands(this, panel_, bench_, [this](const QString& text) { ShowMessage(text); });
   menuBar_ = new MainMenuBar(this, *files_, [this](auto apply) { ApplyConfiguration(apply); });
@@ -73,6 +84,9 @@ TParForm::TParForm(QWidget* parent) : QWidget(parent) {
   // The shortcuts work wherever the focus is in the window.
   addActions(menuBar_->WindowShortcuts());
 
+  connect(files_, &FileCommands::Note, statusLine_, &StatusLine::SetNote);
+  connect(files_, &FileCommands::Loaded, this, [this] { UpDownsFollowEdits(); });
+  progress_ = new RunProgress(this);
   design_ = new DesignControl(this, newcomersTab_->RunDesignButton(), panel_,
                               [this](const QString& text) { ShowMessage(text); });
 
@@ -113,6 +127,10 @@ void TParForm::WireEvents() {
   connect(indicators_->DefaultButton(), &QPushButton::clicked, this, [this] { DefaultButtonClick(); });
   connect(newcomersTab_->DefineButton(), &QPushButton::clicked, this, [this] { DefineButtonClick(); });
   connect(newcomersTab_->RunDesignButton(), &QPushButton::clicked, design_, &DesignControl::RunDesignButtonClick);
+  for (RadioGroup* group : {newcomersTab_->FitNoFitRadioGroup(), newcomersTab_->NewcomerRadioGroup(),
+                            newcomersTab_->HiLoRadioGroup()}) {
+    connect(group, &RadioGroup::ItemIndexChanged, this, [this] { ShowItemsDiffer(); });
+  }
   connect(parametersTab_->ExpRateUpDown(), &UpDown::Click, this, [this] { ExpRateUpDownClick(); });
   for (int k = 0; k < 6; ++k) {
     TFrame1* frame = Frame(k);
@@ -141,6 +159,89 @@ void TParForm::ShowMessage(const QString& text) {
   box.exec();
 }
 
+void TParForm::ShowStepMessage(const QString& text) {
+  // The run is on its way out, or the user stopped the indications: the run
+  // reads the check boxes once at START, so the boxes end here.
+  if (closeRequested_ || stepsStopped_) return;
+  if (messageFunction_) {
+    messageFunction_(text);
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::NoButton, this);
+  box.setObjectName("StepBox");
+  QPushButton* ok = box.addButton(QMessageBox::Ok);
+  QPushButton* stop = box.addButton("Stop indicating", QMessageBox::RejectRole);
+  stop->setObjectName("StopIndicatingButton");
+  stop->setToolTip("Unticks every indicator box; the run goes on to its end without boxes");
+  box.setDefaultButton(ok);
+  // Escape and the title bar's close go on, as OK does.
+  box.setEscapeButton(ok);
+  // Wide enough for its title; placed where it hides neither the frames nor
+  // the task grid.
+  box.setMinimumWidth(280);
+  box.setWindowModality(Qt::NonModal);
+  box.adjustSize();
+  box.move(StepBoxPlace(box.frameGeometry().size().expandedTo(QSize(280, 100))));
+
+  QEventLoop loop;
+  stepLoop_ = &loop;
+  progress_->PauseForBox();
+  connect(&box, &QMessageBox::finished, &loop, &QEventLoop::quit);
+  SetInputsEnabled(false);
+  box.show();
+  loop.exec();
+  stepLoop_ = nullptr;
+  progress_->ResumeAfterBox();
+  SetInputsEnabled(true);
+  if (box.clickedButton() == stop) {
+    UntickIndicators();
+    stepsStopped_ = true;
+  }
+}
+
+bool TParForm::RunShouldStop() {
+  if (closeRequested_) return true;
+  return progress_->TimestepEnded();
+}
+
+void TParForm::UntickIndicators() {
+  for (QCheckBox* box : {indicators_->TaskCheckBox(), indicators_->CycleCheckBox(), indicators_->AllCheckBox(),
+                         indicators_->PerfCheckBox(), indicators_->InflCheckBox(),
+                         indicators_->AgVariationCheckBox(), indicators_->ProcesBox()}) {
+    box->setChecked(false);
+  }
+}
+
+QPoint TParForm::StepBoxPlace(QSize size) const {
+  const QRect frame = frameGeometry();
+  const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+  const QRect room = shown ? shown->availableGeometry() : QRect();
+  // Below the window, level with START, if the screen has room there;
+  // otherwise over the indicator strip's right end, above START.
+  const QPoint below(frame.right() - size.width() + 1, frame.bottom() + 1);
+  if (room.isNull() || room.contains(QRect(below, size))) return below;
+  const QPoint strip(frame.right() - size.width() - 180, frame.bottom() - size.height() - 8);
+  return QPoint(std::max(room.left(), strip.x()), std::max(room.top(), strip.y()));
+}
+
+void TParForm::SetInputsEnabled(bool enabled) {
+  for (QWidget* part : {static_cast<QWidget*>(indicators_), static_cast<QWidget*>(menuBar_),
+                        static_cast<QWidget*>(parametersTab_), static_cast<QWidget*>(newcomersTab_)}) {
+    part->setEnabled(enabled);
+  }
+  if (!enabled) {
+    shortcutStates_.clear();
+    for (QAction* action : actions()) {
+      shortcutStates_.append({action, action->isEnabled()});
+      action->setEnabled(false);
+    }
+  } else {
+    for (const auto& [action, wasEnabled] : shortcutStates_) action->setEnabled(wasEnabled);
+    shortcutStates_.clear();
+  }
+  emit RunBusy(!enabled);
+}
+
 void TParForm::Handle(const std::function<void()>& handler) {
   try {
     handler();
@@ -161,13 +262,55 @@ void TParForm::SyncButtons() {
 
 void TParForm::closeEvent(QCloseEvent* event) {
   event->accept();
+  if (running_) {
+    // Inside START: the open box closes, the run stops at the end of its
+    // timestep (CancelRequested), and the program ends when START returns.
+    closeRequested_ = true;
+    if (stepLoop_) stepLoop_->quit();
+    return;
+  }
   emit Closed();
 }
 
 // ------------------------------------------------------------------ handlers
 
 void TParForm::FormCreate() {
-  Handle([this] { bench_.FormCreate(); });
+  Commit("Start-up", [this] { bench_.FormCreate(); });
+}
+
+void TParForm::Commit(const QString& source, const std::function<void()>& commit) {
+  commitSource_ = source;
+  Handle(commit);
+  // Commits that come from elsewhere (an agent frame) say so themselves.
+  commitSource_ = "agent grid";
+}
+
+std::array<int, 3> TParForm::ChosenItems() const {
+  return {newcomersTab_->FitNoFitRadioGroup()->ItemIndex(), newcomersTab_->NewcomerRadioGroup()->ItemIndex(),
+          newcomersTab_->HiLoRadioGroup()->ItemIndex()};
+}
+
+void TParForm::ShowCommitted() {
+  statusLine_->SetCommitted(
+      QString("Committed (%1): %2; %3 agents, %4 skills")
+          .arg(committedBy_,
+               status_text::ConditionText(committedItems_[0], committedItems_[1], committedItems_[2]))
+          .arg(committedAgents_)
+          .arg(committedSkills_));
+  ShowItemsDiffer();
+}
+
+void TParForm::ShowItemsDiffer() {
+  const std::array<int, 3> chosen = ChosenItems();
+  if (chosen == committedItems_) {
+    statusLine_->SetItemsDiffer({});
+    return;
+  }
+  // The run reads the items at the newcomer's entrance, so it says so plainly.
+  statusLine_->SetItemsDiffer(
+      QString("The items chosen (%1) are not the committed condition: press Define to commit them. START now "
+              "enters the newcomer by the chosen items into the committed group.")
+          .arg(status_text::ConditionText(chosen[0], chosen[1], chosen[2])));
 }
 
 void TParForm::StartButtonClick() {
@@ -175,35 +318,72 @@ void TParForm::StartButtonClick() {
     // Read as the runner reads them for its record: just before START.
     davrel3::ParameterValues parameters = davrel3::ReadParameters(panel_);
     davrel3::RunOutcome outcome;
+    running_ = true;
+    stepsStopped_ = false;
+    progress_->Start();
+    const auto notRunning = qScopeGuard([this] {
+      progress_->Finish();
+      running_ = false;
+      if (closeRequested_) emit Closed();
+    });
     try {
       outcome = bench_.StartButtonClick(afterRunDraw_);
     } catch (const std::exception& error) {
       // The run went, its draw did not: the record says so, as the runner's does.
-      files_->RememberRun(davrel3::RunOutcome{davrel3::RunStatus::Failed, error.what(), {}}, std::move(parameters));
+      const davrel3::RunOutcome failed{davrel3::RunStatus::Failed, error.what(), {}};
+      files_->RememberRun(failed, std::move(parameters));
+      statusLine_->SetRunSummary(status_text::RunSummaryText(failed));
+      emit RunEnded(status_text::RunSummaryText(failed));
       throw;
     }
-    if (outcome.status != davrel3::RunStatus::Refused) files_->RememberRun(outcome, std::move(parameters));
+    if (outcome.status != davrel3::RunStatus::Refused) {
+      files_->RememberRun(outcome, std::move(parameters));
+      const QString summary = status_text::RunSummaryText(outcome);
+      statusLine_->SetRunSummary(summary);
+      emit RunEnded(summary);
+    }
     SyncButtons();
-    if (outcome.status != davrel3::RunStatus::Finished && !outcome.message.empty()) {
+    if (outcome.status == davrel3::RunStatus::Failed || outcome.status == davrel3::RunStatus::Cancelled) {
+      // What the run's work freed goes back to the system at once.
+      malloc_trim(0);
+    }
+    // A run stopped by closing the window ends with the program: no box.
+    if (!closeRequested_ && outcome.status != davrel3::RunStatus::Finished && !outcome.message.empty()) {
       ShowMessage(QString::fromStdString(outcome.message));
     }
   });
 }
 
 void TParForm::OKButtonClick() {
-  Handle([this] { bench_.OKButtonClick(); });
+  Commit("OK", [this] { bench_.OKButtonClick(); });
 }
 
 void TParForm::CancelButtonClick() {
-  Handle([this] { bench_.CancelButtonClick(); });
+  Handle([this] {
+    bench_.CancelButtonClick();
+    UpDownsFollowEdits();
+  });
+}
+
+void TParForm::UpDownsFollowEdits() {
+  for (int i = 0; i < davrel3::kFieldCount; ++i) {
+    const auto field = static_cast<Field>(i);
+    UpDown* upDown = panel_.UpDownOf(field);
+    if (!upDown) continue;
+    try {
+      upDown->SetPosition(panel_.Read(field));
+    } catch (const std::exception&) {
+      // Not a number: the arrows keep their own position.
+    }
+  }
 }
 
 void TParForm::DefineButtonClick() {
-  Handle([this] { bench_.DefineButtonClick(); });
+  Commit("Define", [this] { bench_.DefineButtonClick(); });
 }
 
 void TParForm::DefaultButtonClick() {
-  Handle([this] { bench_.DefaultButtonClick(); });
+  Commit("Default", [this] { bench_.DefaultButtonClick(); });
 }
 
 void TParForm::ExpRateUpDownClick() {
@@ -230,7 +410,11 @@ void TParForm::Frame12AgentEditUpDownClick() {
 }
 
 void TParForm::ApplyConfiguration(void (davrel3::Workbench::*apply)()) {
-  Handle([this, apply] { (bench_.*apply)(); });
+  QString name = "configuration";
+  for (const davrel3::Configuration& configuration : davrel3::Configurations()) {
+    if (configuration.apply == apply) name = QString("configuration %1").arg(configuration.name);
+  }
+  Commit(name, [this, apply] { (bench_.*apply)(); });
 }
 
 // ------------------------------------------------------------------ operations
@@ -244,7 +428,13 @@ void TParForm::MakeGrids() {
   // A commit: the model the last run left behind is gone, and with it the
   // record the window could save.
   files_->ForgetRun();
-  menuBar_->MenuNote()->clear();
+  statusLine_->SetNote({});
+  statusLine_->SetRunSummary({});
+  committedBy_ = commitSource_;
+  committedItems_ = ChosenItems();
+  committedAgents_ = bench_.State().System.NrOfAgents;
+  committedSkills_ = bench_.State().System.Agents.empty() ? 0 : bench_.State().System.Agents[0].NrOfSkills;
+  ShowCommitted();
   MakeAgentGrids();
   ShowStatesAgents();
 }

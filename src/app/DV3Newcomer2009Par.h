@@ -20,6 +20,7 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <functional>
 
 #include "presets/workbench.h"
@@ -34,7 +35,11 @@ class IndicatorStrip;
 class MainMenuBar;
 class NewcomersTab;
 class ParametersTab;
+class QAction;
+class QEventLoop;
 class QTabWidget;
+class RunProgress;
+class StatusLine;
 class TFrame1;
 class TTaskFrame;
 
@@ -59,6 +64,18 @@ class TParForm : public QWidget {
   void SetMessageFunction(MessageFunction show) { messageFunction_ = std::move(show); }
   // A modal box with the text and an OK button, or the replacement.
   void ShowMessage(const QString& text);
+  // A step-through message of a run: a box (StepBox) with OK and "Stop
+  // indicating", which unticks every indicator box so the run goes on to its
+  // end without boxes. While it is open only the tabs can be used, and
+  // closing the main window ends the run and the program. With a replacement
+  // message function set, that function answers (as OK).
+  void ShowStepMessage(const QString& text);
+  // Whether the user closed the window while a run was going.
+  bool CloseRequested() const { return closeRequested_; }
+  // The long-run dialog of START; the run asks it after every timestep.
+  RunProgress& Progress() const { return *progress_; }
+  // Whether the run should stop now: the user cancelled it or closed the window.
+  bool RunShouldStop();
 
   // --- the window's parts
   QTabWidget* PageControl1() const { return pageControl1_; }
@@ -72,6 +89,7 @@ class TParForm : public QWidget {
   MainMenuBar* MenuBar() const { return menuBar_; }
   FileCommands& Files() const { return *files_; }
   DesignControl& Design() const { return *design_; }
+  StatusLine* Status() const { return statusLine_; }
   // Frame11 ... Frame16, by index 0 ... 5.
   TFrame1* Frame(int index) const;
 
@@ -105,6 +123,12 @@ class TParForm : public QWidget {
  signals:
   // The user closed the window: the program ends.
   void Closed();
+  // A run ended (finished, stalled, cancelled or failed): its summary as the
+  // status line shows it.
+  void RunEnded(const QString& summary);
+  // A run is going (true) or over (false): the other windows take no input
+  // meanwhile.
+  void RunBusy(bool busy);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -115,6 +139,21 @@ class TParForm : public QWidget {
   void SyncButtons();
   void BindPanel();
   void WireEvents();
+  // The three radio items as they stand.
+  std::array<int, 3> ChosenItems() const;
+  // The status line's committed part and the warning when the items differ.
+  void ShowCommitted();
+  void ShowItemsDiffer();
+  // Runs a commit of `source` ("Define", "OK", ...) through Handle.
+  void Commit(const QString& source, const std::function<void()>& commit);
+  // Everything but the tabs takes no input while a run waits at a box.
+  void SetInputsEnabled(bool enabled);
+  QPoint StepBoxPlace(QSize size) const;
+  void UntickIndicators();
+  // Each up-down's position set to its edit's value (kept in its range), so
+  // an arrow steps from what is shown; an edit that holds no whole number
+  // leaves its up-down where it is.
+  void UpDownsFollowEdits();
 
   WidgetPanel panel_;
   davrel3::Workbench bench_{panel_};
@@ -133,4 +172,18 @@ class TParForm : public QWidget {
   FileCommands* files_ = nullptr;
   MainMenuBar* menuBar_ = nullptr;
   DesignControl* design_ = nullptr;
+  StatusLine* statusLine_ = nullptr;
+  RunProgress* progress_ = nullptr;
+  bool running_ = false;
+  bool stepsStopped_ = false;
+  bool closeRequested_ = false;
+  // The enabled state of the window's shortcuts, kept while a box is open.
+  QList<QPair<QAction*, bool>> shortcutStates_;
+  QEventLoop* stepLoop_ = nullptr;
+  // What the last commit was made by, the items it saw, and the group it built.
+  QString commitSource_ = "Start-up";
+  QString committedBy_;
+  std::array<int, 3> committedItems_{};
+  int committedAgents_ = 0;
+  int committedSkills_ = 0;
 };

@@ -44,6 +44,7 @@ bool FileCommands::OpenParameters(const QString& path) {
     showMessage_(QString("\"%1\" was not loaded: %2").arg(NativePath(path), QString::fromStdString(error.what())));
     return false;
   }
+  emit Loaded();
   emit Note(QString("Loaded %1: press OK or Define to commit").arg(QFileInfo(path).fileName()));
   return true;
 }

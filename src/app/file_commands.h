@@ -53,6 +53,8 @@ class FileCommands : public QObject {
   void Note(const QString& text);
   // Whether there is a run record to save changed.
   void RunRecordAvailable(bool available);
+  // A parameter file was loaded into the panel.
+  void Loaded();
 
  private:
   struct LastRun {

@@ -1,7 +1,6 @@
 #include "main_menu_bar.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <algorithm>
 
@@ -12,13 +11,8 @@ MainMenuBar::MainMenuBar(QWidget* window, FileCommands& files, ApplyFunction app
   setObjectName("MenuBar");
   // Inside the window, also where the desktop offers a global menu bar.
   setNativeMenuBar(false);
-  menuNote_ = new QLabel("", this);
-  menuNote_->setObjectName("MenuNote");
-  menuNote_->setContentsMargins(8, 0, 8, 0);
-  setCornerWidget(menuNote_, Qt::TopRightCorner);
   BuildFileMenu(files);
   BuildConfigurationsMenu(applyConfiguration);
-  connect(&files, &FileCommands::Note, menuNote_, &QLabel::setText);
   connect(&files, &FileCommands::RunRecordAvailable, saveRunRecord_, &QAction::setEnabled);
 }
 

@@ -10,7 +10,6 @@
 
 class FileCommands;
 class QAction;
-class QLabel;
 class QMenu;
 
 class MainMenuBar : public QMenuBar {
@@ -26,8 +25,6 @@ class MainMenuBar : public QMenuBar {
   QAction* OpenParametersAction() const { return openParameters_; }
   QAction* SaveParametersAction() const { return saveParameters_; }
   QAction* SaveRunRecordAction() const { return saveRunRecord_; }
-  // A short note beside the menus (what a file command did).
-  QLabel* MenuNote() const { return menuNote_; }
 
   // The actions whose shortcuts work wherever the focus is in the window.
   QList<QAction*> WindowShortcuts() const;
@@ -41,5 +38,4 @@ class MainMenuBar : public QMenuBar {
   QAction* openParameters_ = nullptr;
   QAction* saveParameters_ = nullptr;
   QAction* saveRunRecord_ = nullptr;
-  QLabel* menuNote_ = nullptr;
 };

@@ -2,6 +2,9 @@
 
 ProgramWindows::ProgramWindows() : chart(parForm.Bench()) {
   chart.FormCreate();
+  // While a run waits at a step-through box, the chart window takes no input.
+  QObject::connect(&parForm, &TParForm::RunBusy, &chart, [this](bool busy) { chart.setEnabled(!busy); });
+  QObject::connect(&parForm, &TParForm::RunEnded, &chart, &TChartForm::SetRunSummary);
   parForm.SetAfterRunDraw([this] {
     chart.Draw();
     chart.ShowBeside(&parForm);

@@ -16,6 +16,9 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int ite
   }
   layout->addStretch(1);
   SetItemIndex(itemIndex);
+  connect(buttons_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    if (checked) emit ItemIndexChanged(id);
+  });
 }
 
 int RadioGroup::ItemIndex() const { return buttons_->checkedId(); }

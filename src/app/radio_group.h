@@ -19,6 +19,10 @@ class RadioGroup : public QGroupBox {
   void SetItemIndex(int index);
   int ItemCount() const;
 
+ signals:
+  // The chosen item changed, by the user or by SetItemIndex.
+  void ItemIndexChanged(int index);
+
  private:
   QButtonGroup* buttons_;
 };

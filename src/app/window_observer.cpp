@@ -6,6 +6,7 @@
 #include "DV3Newcomer2009Par.h"
 #include "DV3Newcomer2009Task.h"
 #include "indicator_strip.h"
+#include "run_progress.h"
 
 using davrel3::DisplayEdit;
 using davrel3::Indicator;
@@ -28,7 +29,9 @@ bool WindowObserver::IsIndicated(Indicator indicator) const {
   return false;
 }
 
-void WindowObserver::ShowMessage(const std::string& text) { form_.ShowMessage(QString::fromStdString(text)); }
+void WindowObserver::ShowMessage(const std::string& text) { form_.ShowStepMessage(QString::fromStdString(text)); }
+
+bool WindowObserver::CancelRequested() { return form_.RunShouldStop(); }
 
 void WindowObserver::WriteDisplayEdit(DisplayEdit edit, const std::string& text) {
   QLineEdit* target = edit == DisplayEdit::Edit2   ? form_.Indicators()->Edit2()
@@ -37,7 +40,11 @@ void WindowObserver::WriteDisplayEdit(DisplayEdit edit, const std::string& text)
   target->setText(QString::fromStdString(text));
 }
 
-void WindowObserver::TaskGridRebuilt() { form_.TaskFrame()->GridRebuilt(); }
+void WindowObserver::TaskGridRebuilt() {
+  form_.TaskFrame()->GridRebuilt();
+  // Inside a run the grid is laid out afresh at the start of every task.
+  form_.Progress().TaskStarted();
+}
 
 void WindowObserver::TaskGridCellWritten(long long column, long long row, const std::string& /*text*/) {
   // The text is already in the workbench's task grid, which the view shows.

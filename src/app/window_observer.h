@@ -20,6 +20,7 @@ class WindowObserver : public davrel3::RunObserver {
   void TaskGridCellWritten(long long column, long long row, const std::string& text) override;
   void ShowStatesAgents() override;
   void MakeGrids() override;
+  bool CancelRequested() override;
 
  private:
   TParForm& form_;

@@ -39,6 +39,7 @@
 #include "main_menu_bar.h"
 #include "newcomers_tab.h"
 #include "parameters_tab.h"
+#include "status_line.h"
 #include "experiment/record.h"
 #include "experiment/session.h"
 #include "design_results.h"
@@ -407,7 +408,7 @@ class ExperimentsTest : public QObject {
     QVERIFY(messages.isEmpty());
     QCOMPARE(PanelState(*form), saved);
     QCOMPARE(form->ParTabSheet()->BoreUpDown()->Position(), 98);
-    QVERIFY(form->MenuBar()->MenuNote()->text().contains("press OK or Define"));
+    QVERIFY(form->Status()->Note().contains("press OK or Define"));
     QVERIFY(Levels(form->Bench()) == levels);
     // Cancel brings back the committed values: they never changed.
     form->CancelButtonClick();
@@ -418,7 +419,7 @@ class ExperimentsTest : public QObject {
     form->OKButtonClick();
     QVERIFY(messages.isEmpty());
     QCOMPARE(form->Bench().State().System.Agents[0].Skills[0].ExpMax, 33);
-    QVERIFY(form->MenuBar()->MenuNote()->text().isEmpty());
+    QVERIFY(form->Status()->Note().isEmpty());
   }
 
   void aSavedParameterFileRunsHeadlessToTheWindowsRecord() {

@@ -25,6 +25,9 @@
 #include "main_menu_bar.h"
 #include "newcomers_tab.h"
 #include "parameters_tab.h"
+#include "run_progress.h"
+#include "status_line.h"
+#include <QProgressDialog>
 #include "DV3Newcomer2009Task.h"
 #include "model/measures.h"
 #include "radio_group.h"
@@ -124,7 +127,10 @@ class MainWindowTest : public QObject {
 
   void startUpState() {
     QCOMPARE(form->windowTitle(), QString("Davrel3"));
-    QCOMPARE(form->size(), QSize(1094, 348));
+    // The layout's width; the status line adds its row below the strip, and
+    // the whole window stays inside a 768-pixel screen.
+    QCOMPARE(form->width(), 1094);
+    QVERIFY(form->height() >= 348 && form->frameGeometry().height() <= 740);
     QCOMPARE(form->PageControl1()->count(), 5);
     const QStringList tabs = {"Agent", "Task", "Parameters", "Newcomers", "About"};
     for (int i = 0; i < tabs.size(); ++i) QCOMPARE(form->PageControl1()->tabText(i), tabs[i]);
@@ -376,7 +382,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(form->ParTabSheet()->ExpRateEdit()->text(), QString("50"));
     QCOMPARE(form->ParTabSheet()->MotRateEdit()->text(), QString("49"));  // a display Cancel leaves alone
     QCOMPARE(form->ParTabSheet()->LearnSpeedEdit()->text(), QString("100"));
-    QCOMPARE(form->ParTabSheet()->LearnSpeedUpDown()->Position(), 99);  // texts only, no positions
+    // The up-downs follow the texts Cancel wrote, so an arrow steps from what
+    // is shown (100 at its maximum, not 99).
+    QCOMPARE(form->ParTabSheet()->LearnSpeedUpDown()->Position(), 100);
+    QCOMPARE(form->ParTabSheet()->NrofAgUpDown()->Position(), 6);
+    ClickArrow(form->ParTabSheet()->NrofAgUpDown(), UpDown::Direction::Down);
+    QCOMPARE(form->ParTabSheet()->NrofAgEdit()->text(), QString("5"));
+    QTest::mouseClick(form->Indicators()->CancelButton(), Qt::LeftButton);
     QCOMPARE(form->ParTabSheet()->MotThreshEdit()->text(), QString("10"));
     QCOMPARE(form->ParTabSheet()->NrofAgEdit()->text(), QString("6"));
     QCOMPARE(form->ParTabSheet()->InhParEdit()->text(), QString("1"));
@@ -535,12 +547,11 @@ class MainWindowTest : public QObject {
     QVERIFY(!form->Indicators()->StartButton()->isEnabled());
   }
 
-  void realBoxesAreModalWithOneButton() {
-    // A short run (two agents, five cycles of two actions), answered by
-    // pressing OK on whatever modal box is open.
+  void stepBoxesOfferStopIndicating() {
+    // A short run (two agents, five cycles of two actions), answered on the
+    // real boxes: OK twice, then "Stop indicating".
     form->SetMessageFunction(nullptr);
     form->Bench().TwoAgentsbuttonClick();
-    QCOMPARE(form->TaskFrame()->TaskGrid1->model()->columnCount(), 5);
     form->Indicators()->CycleCheckBox()->setChecked(true);
     form->PageControl1()->setCurrentWidget(form->TaskTabSheet());
     int boxes = 0;
@@ -548,21 +559,101 @@ class MainWindowTest : public QObject {
     QTimer answer;
     answer.setInterval(5);
     QObject::connect(&answer, &QTimer::timeout, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
+      auto* box = form->findChild<QMessageBox*>("StepBox");
+      if (!box || !box->isVisible()) return;
       ++boxes;
       if (box->text() != "New Round") faults << box->text();
-      if (box->buttons().size() != 1 || box->standardButtons() != QMessageBox::Ok) faults << "buttons";
-      // The window underneath is blocked for input while the box is open.
-      if (!QApplication::activeModalWidget()->isModal()) faults << "not modal";
-      box->button(QMessageBox::Ok)->click();
+      if (box->windowTitle() != "Davrel3") faults << "title " + box->windowTitle();
+      if (box->buttons().size() != 2) faults << "buttons";
+      // While the box is open, only the tabs take input.
+      if (form->Indicators()->isEnabled() || form->MenuBar()->isEnabled()) faults << "inputs enabled";
+      if (!form->PageControl1()->isEnabled()) faults << "tabs disabled";
+      if (boxes < 3) {
+        box->button(QMessageBox::Ok)->click();
+      } else {
+        box->findChild<QPushButton*>("StopIndicatingButton")->click();
+      }
     });
     answer.start();
     QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
     answer.stop();
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join('|')));
-    QCOMPARE(boxes, Progress(form->Bench().State().TaskGrid).lastTimestep);
-    QCOMPARE(form->Indicators()->Edit2()->text(), QString::number(boxes));
+    // Three boxes, then the run went on to its end without any.
+    QCOMPARE(boxes, 3);
+    QVERIFY(!form->Indicators()->CycleCheckBox()->isChecked());
+    QCOMPARE(Progress(form->Bench().State().TaskGrid).open, 0);
+    QVERIFY(form->Indicators()->isEnabled());
+    QVERIFY(form->Status()->RunSummary().startsWith("Last run: finished"));
+  }
+
+  void closingDuringABoxEndsTheRunAndTheProgram() {
+    form->SetMessageFunction(nullptr);
+    form->Indicators()->CycleCheckBox()->setChecked(true);
+    QSignalSpy closed(form.get(), &TParForm::Closed);
+    int boxes = 0;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      auto* box = form->findChild<QMessageBox*>("StepBox");
+      if (!box || !box->isVisible()) return;
+      if (++boxes == 2) form->close();
+      else box->button(QMessageBox::Ok)->click();
+    });
+    answer.start();
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
+    answer.stop();
+    QCOMPARE(boxes, 2);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(form->Status()->RunSummary().startsWith("Last run: cancelled"));
+  }
+
+  void longRunShowsProgressAndCancels() {
+    // 100000 cycles: far more than half a second of work.
+    form->Panel().SetText(Field::Cycle, "100000");
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    bool sawDialog = false;
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      QProgressDialog* dialog = form->Progress().Dialog();
+      if (!dialog || !dialog->isVisible()) return;
+      sawDialog = dialog->isModal() && dialog->labelText().startsWith("The run is in task 1 at timestep");
+      dialog->cancel();
+    });
+    answer.start();
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
+    answer.stop();
+    QVERIFY(sawDialog);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("The run was cancelled in task 1 at timestep"), qPrintable(messages[0]));
+    QVERIFY(form->Status()->RunSummary().startsWith("Last run: cancelled"));
+    // As after a stalled run: START disabled, Default enabled.
+    QVERIFY(!form->Indicators()->StartButton()->isEnabled());
+    QVERIFY(form->Indicators()->DefaultButton()->isEnabled());
+    QVERIFY(!form->Progress().Dialog()->isVisible());
+  }
+
+  void statusLineTellsWhatIsCommitted() {
+    QCOMPARE(form->Status()->Committed(), QString("Committed (Start-up): No Fit, Specialist, Low; 6 agents, 5 skills"));
+    QVERIFY(form->Status()->ItemsDiffer().isEmpty());
+    // Ticking "Fit" without Define: the line says plainly that it differs.
+    form->ProcesTabSheet()->FitNoFitRadioGroup()->SetItemIndex(1);
+    QVERIFY(form->Status()->ItemsDiffer().contains("Fit, Specialist, Low"));
+    QVERIFY(form->Status()->ItemsDiffer().contains("press Define"));
+    QTest::mouseClick(form->ProcesTabSheet()->DefineButton(), Qt::LeftButton);
+    QCOMPARE(form->Status()->Committed(), QString("Committed (Define): Fit, Specialist, Low; 6 agents, 6 skills"));
+    QVERIFY(form->Status()->ItemsDiffer().isEmpty());
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
+    QVERIFY(form->Status()->RunSummary().startsWith("Last run: finished, "));
+    QVERIFY(form->Status()->RunSummary().endsWith(" timesteps"));
+    // The next commit replaces the run.
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+    QVERIFY(form->Status()->RunSummary().isEmpty());
+    QVERIFY(form->Status()->Committed().startsWith("Committed (OK): "));
+    // Another part of the window may add its own warning.
+    form->Status()->SetExtraWarning("Levels changed");
+    QVERIFY(form->Status()->Text().contains("Levels changed"));
   }
 
   void agentFramesFollowTheGroupSize() {
