@@ -1,8 +1,11 @@
 #include "record.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "experiment/utf8_text.h"
+#include "model/division_of_labour.h"
 #include "model/int_text.h"
 
 namespace davrel3 {
@@ -70,6 +73,39 @@ Json Agents(const TSystem& system) {
   return list;
 }
 
+Json Optional(const std::optional<double>& value) { return value ? Json(*value) : Json(nullptr); }
+
+// Per task the three division-of-labour values (null when undefined) and, per
+// agent, the units it performed in each skill column before and after the
+// newcomer's entrance. One entry per task the run began.
+Json Labour(const ModelState& state, const RunOutcome& outcome) {
+  const DivisionOfLabour& labour = state.Labour;
+  const std::size_t tasks = std::max(outcome.timesteps.size(), labour.Tasks.size());
+  const int agents = static_cast<int>(state.System.Agents.size());
+  const int skills = CommittedSkills(state.System);
+  Json list = Json::array();
+  for (std::size_t k = 0; k < tasks; ++k) {
+    const int task = static_cast<int>(k);
+    const LabourMeasures m = LabourMeasuresOf(labour, task);
+    Json perAgent = Json::array();
+    for (int a = 0; a < agents; ++a) {
+      Json before = Json::array();
+      Json after = Json::array();
+      for (int s = 0; s < skills; ++s) {
+        before.push_back(UnitsBefore(labour, task, a, s));
+        after.push_back(UnitsAfter(labour, task, a, s));
+      }
+      perAgent.push_back({{"before", std::move(before)}, {"after", std::move(after)}});
+    }
+    list.push_back({{"task", task + 1},
+                    {"dol", Optional(m.dol)},
+                    {"dol_before", Optional(m.dolBefore)},
+                    {"dol_after", Optional(m.dolAfter)},
+                    {"units", std::move(perAgent)}});
+  }
+  return list;
+}
+
 }  // namespace
 
 std::string RunRecord(const Workbench& bench, const RunOutcome& outcome, const ParameterValues& parameters) {
@@ -93,6 +129,7 @@ std::string RunRecord(const Workbench& bench, const RunOutcome& outcome, const P
   run["allocation_grid"] = state.AllocationGrid.RowMajor();
   run["work_time_grid"] = state.WorkTimeGrid.RowMajor();
   run["agents"] = Agents(state.System);
+  run["division_of_labour"] = Labour(state, outcome);
   return run.dump();
 }
 

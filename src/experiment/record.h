@@ -1,6 +1,9 @@
 // The record of a run as the headless runner prints it (--json) and as the
 // window saves it: status, parameters as read at START, timesteps, the whole
-// history, the grids after the draw, and every agent's final state.
+// history, the grids after the draw, every agent's final state, and per task
+// the division of labour ("division_of_labour": the index over the whole
+// task, before and after the entrance, and every agent's units per skill
+// column before and after it).
 #pragma once
 
 #include <array>

@@ -80,6 +80,11 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   ctx.observer.AllocationGridCellWritten(allocationColumn, j + 1, text);
 
   task.PerformedCount += 1;
+  CountPerformedUnit(state.Labour, UnitPerformance{k, n - static_cast<long long>(kTaskStride) * k, row, i,
+                                                   static_cast<int>(SkillColumn(j, CommittedSkills(state.System))),
+                                                   c, static_cast<int>(state.System.Agents.size()),
+                                                   CommittedSkills(state.System), state.System.EntranceTime,
+                                                   task.NrOfUnits});
   if (ctx.parameters.Indicated(Indicator::Performance)) ctx.observer.ShowMessage("Performed");
   SetPerformedAt(skill, n, true);
 

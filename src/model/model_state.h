@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "division_of_labour.h"
 #include "history.h"
 #include "parameter_panel.h"
 #include "parameter_set.h"
@@ -40,6 +41,8 @@ struct ModelState {
   TextGrid TaskGrid{40, 6};
   TextGrid AllocationGrid;
   TextGrid WorkTimeGrid{9, 7};
+  // Who performed which unit of which skill, counted as the run performs them.
+  DivisionOfLabour Labour;
   // Runs keep per-column summaries instead of rescanning the task grid; the
   // results are the same either way (false: the straightforward scans).
   bool FastScans = true;

@@ -190,6 +190,7 @@ RunOutcome RunSimulation(RunContext& ctx) {
   long long t = 0;
   long long rowsUsed = 0;  // timesteps the run has begun so far
   ColumnIndexScope columnIndex(state);
+  ResetDivisionOfLabour(state.Labour);
   try {
     const int tasks = ctx.parameters[Field::NrOfTasks];
     state.WindowStart = -static_cast<long long>(task.Variety);
