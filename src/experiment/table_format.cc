@@ -13,7 +13,9 @@ std::vector<std::string> TableColumns(int agents) {
   for (int c = 0; c < kChoiceCount; ++c) columns.emplace_back(ChoiceOption(static_cast<Choice>(c)));
   for (const char* name : {"config", "levels", "task", "status", "message", "timesteps"}) columns.emplace_back(name);
   for (int j = 1; j <= agents; ++j) columns.push_back("agent_" + IntToStr(j));
-  for (const char* name : {"slow", "sum", "mean_nofit", "mean_fit"}) columns.emplace_back(name);
+  for (const char* name : {"slow", "sum", "mean_nofit", "mean_fit", "dol", "dol_before", "dol_after"}) {
+    columns.emplace_back(name);
+  }
   return columns;
 }
 
@@ -54,7 +56,7 @@ std::vector<std::string> TableRowCells(const TableRow& row, int agents) {
   cells.push_back(row.message);
   if (row.task == 0) {
     // A run without tasks has no numbers: empty cells keep the columns aligned.
-    cells.resize(cells.size() + static_cast<std::size_t>(agents) + 5);
+    cells.resize(cells.size() + static_cast<std::size_t>(agents) + 8);
     return cells;
   }
   cells.push_back(IntToStr(row.timesteps));
@@ -62,6 +64,10 @@ std::vector<std::string> TableRowCells(const TableRow& row, int agents) {
     cells.push_back(j < static_cast<int>(row.agentTimes.size()) ? ShortestNumber(row.agentTimes[j]) : std::string());
   }
   for (double measure : {row.slow, row.sum, row.meanNoFit, row.meanFit}) cells.push_back(ShortestNumber(measure));
+  // Undefined (no unit performed in the timesteps concerned): an empty cell.
+  for (const auto& value : {row.dol, row.dolBefore, row.dolAfter}) {
+    cells.push_back(value ? ShortestNumber(*value) : std::string());
+  }
   return cells;
 }
 

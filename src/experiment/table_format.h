@@ -2,7 +2,8 @@
 // design, sweeps and points. The columns are
 //   run, the 22 parameter fields (NrofAg ... Dur, EntTurnAgent), fit,
 //   newcomer, skills, config, levels, task, status, message, timesteps,
-//   agent_1 ... agent_N, slow, sum, mean_nofit, mean_fit
+//   agent_1 ... agent_N, slow, sum, mean_nofit, mean_fit, dol, dol_before,
+//   dol_after
 // A text that holds a comma, a quote or a line break is quoted; an empty
 // cell is a value the run does not have.
 #pragma once
@@ -16,7 +17,7 @@
 namespace davrel3 {
 
 // Raised whenever a column is added, removed, renamed or changes meaning.
-inline constexpr int kTableSchemaVersion = 1;
+inline constexpr int kTableSchemaVersion = 2;
 
 std::vector<std::string> TableColumns(int agents);
 std::string TableHeader(int agents);

@@ -1,5 +1,6 @@
 #include "table_row.h"
 
+#include "model/division_of_labour.h"
 #include "model/int_text.h"
 #include "model/measures.h"
 
@@ -32,6 +33,10 @@ std::vector<TableRow> BuildRows(const Workbench& bench, const RunOutcome& outcom
     row.sum = SumPerformanceTime(history, agents, k);
     row.meanNoFit = MeanPerformanceTimeCorrectedNewcomerNoFit(history, agents, k);
     row.meanFit = MeanPerformanceTimeCorrectedNewcomerFit(history, agents, k);
+    const LabourMeasures labour = LabourMeasuresOf(bench.State().Labour, k);
+    row.dol = labour.dol;
+    row.dolBefore = labour.dolBefore;
+    row.dolAfter = labour.dolAfter;
     rows.push_back(std::move(row));
   }
   if (rows.empty()) rows.push_back(std::move(base));  // every run shows, also one that never began

@@ -4,6 +4,7 @@
 // columns with the same numbers.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct TableRow {
   long long timesteps = 0;
   std::vector<double> agentTimes;  // the task's work time of every agent of the group
   double slow = 0, sum = 0, meanNoFit = 0, meanFit = 0;
+  // The division of labour over the task, before and after the entrance;
+  // none where no unit was performed.
+  std::optional<double> dol, dolBefore, dolAfter;
 
   int Item(Choice choice) const { return parameters.Item(choice); }
 };

@@ -66,11 +66,14 @@ TEST(TableFormat, CellsAreQuotedOnlyWhenTheyMustBe) {
   EXPECT_EQ(CsvCell("say \"hi\""), "\"say \"\"hi\"\"\"");
   EXPECT_EQ(CsvCell("two\nlines"), "\"two\nlines\"");
   const auto columns = TableColumns(2);
-  ASSERT_EQ(columns.size(), 1u + 22 + 3 + 6 + 2 + 4);
+  ASSERT_EQ(columns.size(), 1u + 22 + 3 + 6 + 2 + 4 + 3);
   EXPECT_EQ(columns.front(), "run");
   EXPECT_EQ(columns[22], "EntTurnAgent");
   EXPECT_EQ(columns[30], "message");
-  EXPECT_EQ(columns.back(), "mean_fit");
+  EXPECT_EQ(columns[columns.size() - 4], "mean_fit");
+  EXPECT_EQ(columns[columns.size() - 3], "dol");
+  EXPECT_EQ(columns[columns.size() - 2], "dol_before");
+  EXPECT_EQ(columns.back(), "dol_after");
 
   // A row of a run without tasks keeps every column, with empty numbers.
   TableRow refused;

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/division_of_labour.h"
+#include "csv_table.h"
 #include "run_batch.h"
 
 using nlohmann::json;
@@ -96,6 +97,81 @@ TEST(LabourRecord, UndefinedValuesAreNull) {
   EXPECT_TRUE(task["dol_before"].is_null());
   EXPECT_TRUE(task["dol_after"].is_null());
   EXPECT_EQ(task["units"][0]["before"][0], 0);
+}
+
+}  // namespace
+}  // namespace davrel3
+
+namespace davrel3 {
+namespace {
+
+// The three values a record's unit counts give for task `k`.
+LabourMeasures MeasuresFromRecord(const json& run, int k) {
+  const json& units = run["division_of_labour"][k]["units"];
+  const int agents = static_cast<int>(units.size());
+  const int skills = agents > 0 ? static_cast<int>(units[0]["before"].size()) : 0;
+  std::vector<std::int64_t> before, after, all;
+  for (int a = 0; a < agents; ++a) {
+    for (int s = 0; s < skills; ++s) {
+      before.push_back(units[a]["before"][s].get<std::int64_t>());
+      after.push_back(units[a]["after"][s].get<std::int64_t>());
+      all.push_back(before.back() + after.back());
+    }
+  }
+  return {LabourIndex(all, agents, skills), LabourIndex(before, agents, skills), LabourIndex(after, agents, skills)};
+}
+
+void ExpectCell(const std::string& cell, const std::optional<double>& value, const std::string& where) {
+  if (!value) {
+    EXPECT_EQ(cell, "") << where;
+  } else {
+    ASSERT_NE(cell, "") << where;
+    EXPECT_EQ(std::stod(cell), *value) << where;
+  }
+}
+
+TEST(LabourTable, DesignColumnsEqualTheIndexOfEachConditionsRecord) {
+  const auto design = RunBatch({"--design", "--threads", "2"});
+  ASSERT_EQ(design.exitCode, 0);
+  const auto table = testing::ReadCsvTable(design.out);
+  ASSERT_EQ(table.rows.size(), 18u);
+  for (const char* column : {"dol", "dol_before", "dol_after"}) ASSERT_TRUE(table.Has(column)) << column;
+  // Three conditions, each replayed as a single run with its full record.
+  for (std::size_t r : {0u, 4u, 16u}) {
+    const std::string fit = table.At(r, "fit") == "Fit" ? "fit" : "nofit";
+    std::string newcomer = table.At(r, "newcomer");
+    std::string skills = table.At(r, "skills");
+    for (auto* text : {&newcomer, &skills}) {
+      for (auto& c : *text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    const json run = RecordOf({"--fit", fit, "--newcomer", newcomer, "--skills", skills, "--define"});
+    const LabourMeasures m = MeasuresFromRecord(run, 0);
+    const std::string where = "design row " + std::to_string(r);
+    ExpectCell(table.At(r, "dol"), m.dol, where);
+    ExpectCell(table.At(r, "dol_before"), m.dolBefore, where);
+    ExpectCell(table.At(r, "dol_after"), m.dolAfter, where);
+    // Without a newcomer the entrance (timestep 501) comes after the task's end.
+    EXPECT_EQ(table.At(r, "dol_after") == "", newcomer == "none") << where;
+  }
+}
+
+TEST(LabourTable, SweepColumnsEqualTheIndexOfEachPointsRecord) {
+  // Cycle 20 ends before the entrance (no value after it), Cycle 0 performs nothing.
+  const auto sweep = RunBatch({"--sweep", "Cycle=0,20,60", "--threads", "1"});
+  ASSERT_EQ(sweep.exitCode, 0);
+  const auto table = testing::ReadCsvTable(sweep.out);
+  ASSERT_EQ(table.rows.size(), 3u);
+  for (std::size_t r = 0; r < 3; ++r) {
+    const json run = RecordOf({"--set", "Cycle=" + table.At(r, "Cycle")});
+    const LabourMeasures m = MeasuresFromRecord(run, 0);
+    const std::string where = "Cycle " + table.At(r, "Cycle");
+    ExpectCell(table.At(r, "dol"), m.dol, where);
+    ExpectCell(table.At(r, "dol_before"), m.dolBefore, where);
+    ExpectCell(table.At(r, "dol_after"), m.dolAfter, where);
+  }
+  EXPECT_EQ(table.At(0, "dol"), "");
+  EXPECT_NE(table.At(1, "dol"), "");
+  EXPECT_EQ(table.At(1, "dol_after"), "");
 }
 
 }  // namespace

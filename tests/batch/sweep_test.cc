@@ -126,7 +126,8 @@ TEST(Sweep, ARunThatIsRefusedStillHasItsRow) {
   EXPECT_EQ(table.At(0, "NrofAg"), "0");
   EXPECT_EQ(table.At(0, "status"), "refused");
   EXPECT_EQ(table.At(0, "message"), "The number of agents (NrofAg) must be at least 1");
-  for (const char* empty : {"task", "timesteps", "agent_1", "slow", "sum", "mean_nofit", "mean_fit"}) {
+  for (const char* empty :
+       {"task", "timesteps", "agent_1", "slow", "sum", "mean_nofit", "mean_fit", "dol", "dol_before", "dol_after"}) {
     EXPECT_EQ(table.At(0, empty), "") << empty;
   }
   EXPECT_EQ(table.At(1, "run"), "2");
