@@ -53,7 +53,7 @@ TEST(Sweep, APointEqualsTheSessionWithItsTextTyped) {
   const auto swept = davrel3::testing::ReadCsvTable(RunBatchShell("--sweep ExpMax=30:30:1", false).out);
   ASSERT_EQ(swept.rows.size(), 1u);
   const auto record = nlohmann::json::parse(RunBatchShell("--set ExpMax=30 --json", false).out)["runs"][0];
-  ASSERT_EQ(swept.columns.size(), 1u + 22 + 3 + 6 + 6 + 4);
+  ASSERT_EQ(swept.columns.size(), 1u + 22 + 3 + 6 + 6 + 4 + 3);
   EXPECT_EQ(swept.At(0, "ExpMax"), "30");
   EXPECT_EQ(swept.At(0, "status"), "finished");
   EXPECT_EQ(std::stoll(swept.At(0, "timesteps")), record["timesteps"][0].get<long long>());

@@ -171,7 +171,7 @@ TEST(Table, ManifestIdentifiesTheTableItWasWrittenWith) {
   EXPECT_EQ(manifest["sha256"], Sha256Hex(text));
   EXPECT_EQ(manifest["runs"], 18);
   EXPECT_EQ(manifest["rows"], 18);
-  EXPECT_EQ(manifest["schema_version"], 1);
+  EXPECT_EQ(manifest["schema_version"], 2);
   EXPECT_EQ(manifest["table"], table.substr(table.rfind('/') + 1));
   const auto version = RunBatch({"--version"});
   EXPECT_EQ(version.exitCode, 0);
