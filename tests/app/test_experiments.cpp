@@ -298,7 +298,7 @@ class ExperimentsTest : public QObject {
     QCOMPARE(manifest["runs"].toInt(), 18);
     QCOMPARE(manifest["rows"].toInt(), static_cast<int>(result.rows.size()));
     QCOMPARE(manifest["table"].toString(), QString("design.csv"));
-    QCOMPARE(manifest["schema_version"].toInt(), 1);
+    QCOMPARE(manifest["schema_version"].toInt(), 2);
     QVERIFY(!manifest["version"].toString().isEmpty());
     QVERIFY(manifest["started"].toString() <= manifest["ended"].toString());
     QStringList command;
