@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "experiment/session.h"
+#include "experiment/sweep.h"
 #include "model/dynamics.h"
 #include "model/int_text.h"
 
@@ -29,6 +30,50 @@ void BM_Design(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Design)->Unit(benchmark::kMillisecond);
+
+// The plan of a sweep written as the command line takes it.
+SweepPlan PlanOf(std::initializer_list<const char*> sweeps, bool design) {
+  SweepPlan plan;
+  plan.design = design;
+  for (const char* text : sweeps) {
+    Sweep sweep;
+    if (ParseSweep(text, sweep)) throw std::logic_error(std::string("bad sweep ") + text);
+    plan.sweeps.push_back(sweep);
+  }
+  return plan;
+}
+
+// Runs the whole plan on `threads` threads; returns the timesteps of all rows.
+long long RunPlan(const SweepPlan& plan, int threads) {
+  long long timesteps = 0;
+  RunSweep(SessionOptions{}, plan, 0, plan.Runs(), threads, [&](long long, const std::vector<DesignRow>& rows) {
+    for (const auto& row : rows) timesteps += row.timesteps;
+  });
+  return timesteps;
+}
+
+// --design --sweep LearnSpeed=1:100:1 --threads 1: 1,800 table runs of the
+// 6 x 5 group. ns_per_update is the time per agent-skill-timestep, to set
+// against BM_StateRulesOnly/6/5.
+void BM_DesignSweep(benchmark::State& state) {
+  const SweepPlan plan = PlanOf({"LearnSpeed=1:100:1"}, true);
+  long long timesteps = 0;
+  for (auto _ : state) timesteps = RunPlan(plan, 1);
+  state.counters["timesteps"] = static_cast<double>(timesteps);
+  state.counters["ns_per_update"] = benchmark::Counter(static_cast<double>(timesteps * 6 * 5) * 1e-9,
+                                                       benchmark::Counter::kIsIterationInvariantRate |
+                                                           benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DesignSweep)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The README's sweep (--design --sweep LearnSpeed=20:100:20 --sweep
+// Bore=0:100:25, 450 runs) on 1 and 2 threads, in wall-clock time.
+void BM_ReadmeSweep(benchmark::State& state) {
+  const SweepPlan plan = PlanOf({"LearnSpeed=20:100:20", "Bore=0:100:25"}, true);
+  const int threads = static_cast<int>(state.range(0));
+  for (auto _ : state) benchmark::DoNotOptimize(RunPlan(plan, threads));
+}
+BENCHMARK(BM_ReadmeSweep)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // A group of `agents` agents with `skills` skills, one task of `cycles`
 // cycles using every skill, all levels 14 + ((a + s - 2) mod 5).
@@ -62,6 +107,10 @@ void BM_Scale(benchmark::State& state) {
   // Agent-skill updates per timestep, to compare sizes.
   state.counters["updates"] = benchmark::Counter(static_cast<double>(timesteps * agents * skills),
                                                  benchmark::Counter::kIsIterationInvariantRate);
+  // The same as time per agent-skill update, to set against BM_StateRulesOnly.
+  state.counters["ns_per_update"] = benchmark::Counter(static_cast<double>(timesteps * agents * skills) * 1e-9,
+                                                       benchmark::Counter::kIsIterationInvariantRate |
+                                                           benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Scale)
     ->Args({6, 5, 200})
@@ -100,7 +149,12 @@ void BM_StateRulesOnly(benchmark::State& state) {
   }
   state.counters["updates"] = benchmark::Counter(static_cast<double>(agents * skills),
                                                  benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["ns_per_update"] = benchmark::Counter(static_cast<double>(agents * skills) * 1e-9,
+                                                       benchmark::Counter::kIsIterationInvariantRate |
+                                                           benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_StateRulesOnly)->Args({100, 100});
+// 6 x 5 and 6 x 6: the No Fit and Fit groups of the design; 100 x 100: the
+// largest group.
+BENCHMARK(BM_StateRulesOnly)->Args({6, 5})->Args({6, 6})->Args({100, 100});
 
 }  // namespace

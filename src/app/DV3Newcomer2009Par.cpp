@@ -17,6 +17,7 @@
 #include <exception>
 #include <malloc.h>
 
+#include "experiment/memory_budget.h"
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Task.h"
 #include "about_tab.h"
@@ -275,7 +276,10 @@ void TParForm::closeEvent(QCloseEvent* event) {
 // ------------------------------------------------------------------ handlers
 
 void TParForm::FormCreate() {
-  Commit("Start-up", [this] { bench_.FormCreate(); });
+  Commit("Start-up", [this] {
+    davrel3::SetMemoryBudget(bench_, davrel3::DefaultMemoryBudget());
+    bench_.FormCreate();
+  });
 }
 
 void TParForm::Commit(const QString& source, const std::function<void()>& commit) {

@@ -11,34 +11,32 @@ int RowsToRead(const davrel3::RunHistory& history, size_t storeRows) {
 
 QList<QPointF> SkillPoints(const davrel3::RunHistory& history, SkillMeasure measure, int agents, int agentIndex,
                            int slot) {
-  const auto& store = measure == SkillMeasure::Expertise ? history.ExpertiseHistory : history.MotivationHistory;
+  const auto at = measure == SkillMeasure::Expertise ? davrel3::ExpertiseAt : davrel3::MotivationAt;
   QList<QPointF> points;
   if (agentIndex < 0 || agentIndex >= agents || slot < 0 || slot >= davrel3::kSkillSlots) return points;
-  const int rows = RowsToRead(history, store.size());
+  if (agentIndex >= history.Agents) return points;
+  const int rows = RowsToRead(history, static_cast<size_t>(history.Rows));
   for (int t = 0; t < rows; ++t) {
-    if (agentIndex >= static_cast<int>(store[t].size())) continue;
-    const double v = store[t][agentIndex][slot];
+    const double v = at(history, t, agentIndex, slot);
     if (v != 0) points.append(QPointF(t, v));
   }
   return points;
 }
 
 QList<QPointF> StepWorkPoints(const davrel3::RunHistory& history, size_t column) {
-  const int rows = RowsToRead(history, history.StepWorkHistory.size());
   QList<QPointF> points;
+  if (column >= StepWorkColumns(history)) return points;
+  const int rows = RowsToRead(history, static_cast<size_t>(history.Rows));
   points.reserve(rows);
-  for (int t = 0; t < rows; ++t) {
-    const std::vector<double>& row = history.StepWorkHistory[t];
-    if (column < row.size()) points.append(QPointF(t, row[column]));
-  }
+  for (int t = 0; t < rows; ++t) points.append(QPointF(t, davrel3::StepWorkAt(history, t, static_cast<int>(column))));
   return points;
 }
 
 QList<QPointF> CoordinationPoints(const davrel3::RunHistory& history) {
-  const int rows = RowsToRead(history, history.CoordinationHistory.size());
+  const int rows = RowsToRead(history, static_cast<size_t>(history.Rows));
   QList<QPointF> points;
   points.reserve(rows);
-  for (int t = 0; t < rows; ++t) points.append(QPointF(t, static_cast<double>(history.CoordinationHistory[t])));
+  for (int t = 0; t < rows; ++t) points.append(QPointF(t, static_cast<double>(davrel3::CoordinationAt(history, t))));
   return points;
 }
 
@@ -51,7 +49,7 @@ std::vector<int> AgentSeriesToRebuild(int panelAgents, size_t historyColumns, in
 }
 
 size_t StepWorkColumns(const davrel3::RunHistory& history) {
-  return history.StepWorkHistory.empty() ? 0 : history.StepWorkHistory[0].size();
+  return history.Rows > 0 ? static_cast<size_t>(history.Agents) + 1 : 0;
 }
 
 }  // namespace history_series

@@ -43,11 +43,17 @@ Json ParametersObject(const ParameterValues& values) {
   return out;
 }
 
-Json Levels(const std::vector<std::vector<SkillSlots>>& table, int lastRow) {
+// Rows 0 .. HistoryLength of the expertise or motivation history, as far as
+// the store holds them: [row][agent][slot].
+Json Levels(const RunHistory& history, double (*at)(const RunHistory&, std::int64_t, int, int)) {
   Json rows = Json::array();
-  for (int r = 0; r <= lastRow && r < static_cast<int>(table.size()); ++r) {
+  for (std::int64_t r = 0; r <= history.HistoryLength && r < history.Rows; ++r) {
     Json agents = Json::array();
-    for (const auto& slots : table[r]) agents.push_back(slots);
+    for (int i = 0; i < history.Agents; ++i) {
+      Json slots = Json::array();
+      for (int j = 0; j < kSkillSlots; ++j) slots.push_back(at(history, r, i, j));
+      agents.push_back(std::move(slots));
+    }
     rows.push_back(std::move(agents));
   }
   return rows;
@@ -118,11 +124,13 @@ std::string RunRecord(const Workbench& bench, const RunOutcome& outcome, const P
   run["parameters"] = ParametersObject(parameters);
   run["timesteps"] = outcome.timesteps;
   run["history_length"] = history.HistoryLength;
-  run["expertise"] = Levels(history.ExpertiseHistory, history.HistoryLength);
-  run["motivation"] = Levels(history.MotivationHistory, history.HistoryLength);
+  run["expertise"] = Levels(history, ExpertiseAt);
+  run["motivation"] = Levels(history, MotivationAt);
   Json stepWork = Json::array();
-  for (int r = 0; r <= history.HistoryLength && r < static_cast<int>(history.StepWorkHistory.size()); ++r) {
-    stepWork.push_back(history.StepWorkHistory[r]);
+  for (std::int64_t r = 0; r <= history.HistoryLength && r < history.Rows; ++r) {
+    Json row = Json::array();
+    for (int c = 0; c <= history.Agents; ++c) row.push_back(StepWorkAt(history, r, c));
+    stepWork.push_back(std::move(row));
   }
   run["step_work"] = std::move(stepWork);
   run["task_work"] = history.TaskWorkHistory;

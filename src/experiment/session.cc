@@ -37,6 +37,7 @@ void ApplyRotationLevels(Workbench& bench) {
 }
 
 void PrepareSession(Workbench& bench, const SessionOptions& options) {
+  SetMemoryBudget(bench, options.memoryBudget ? *options.memoryBudget : DefaultMemoryBudget());
   StartUp(bench);
   ParameterPanel& panel = bench.Panel();
   if (options.parameterFile) LoadParameters(*options.parameterFile, panel);

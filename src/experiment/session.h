@@ -12,6 +12,7 @@
 
 #include "experiment/design.h"
 #include "experiment/table_row.h"
+#include "experiment/memory_budget.h"
 #include "presets/workbench.h"
 
 namespace davrel3 {
@@ -24,6 +25,8 @@ struct SessionOptions {
   bool define = false;
   int runs = 1;
   bool levelsRotation = false;
+  // The history's memory budget in bytes; none: DefaultMemoryBudget().
+  std::optional<std::int64_t> memoryBudget;
 };
 
 // The levels option as the table's "levels" column shows it.
@@ -47,7 +50,7 @@ void StartUp(Workbench& bench);
 void ApplyRotationLevels(Workbench& bench);
 
 // Steps 1 to 5 of a session: start-up, parameter file, configuration, radio
-// items, texts. Throws ParameterFileError for a file that cannot be loaded.
+// items, texts. Sets the workbench's memory budget first. Throws ParameterFileError for a file that cannot be loaded.
 void PrepareSession(Workbench& bench, const SessionOptions& options);
 
 // Step 6 of a session: Define when asked for, otherwise OK when texts were

@@ -18,10 +18,9 @@ void SetPerformedAt(TSkill& skill, long long n, bool value) {
   if (n >= 0 && n < static_cast<long long>(skill.PerformedAt.size())) skill.PerformedAt[n] = value;
 }
 
-void RecordLevels(RunHistory& history, int i, int j, long long row, const TSkill& skill) {
+void RecordSkill(RunHistory& history, int i, int j, long long row, const TSkill& skill) {
   if (j >= kSkillSlots) return;
-  history.ExpertiseHistory[row][i][j] = skill.Expertise;
-  history.MotivationHistory[row][i][j] = skill.Motivation;
+  RecordLevels(history, row, i, j, skill.Expertise, skill.Motivation);
 }
 
 }  // namespace
@@ -97,7 +96,7 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   agent.StepWorkTime = stepWork;
   Learn(skill);
   UpdateMotivation(skill);
-  RecordLevels(state.History, i, j, row, skill);
+  RecordSkill(state.History, i, j, row, skill);
   agent.Available = true;
 }
 
@@ -107,7 +106,7 @@ void IdleInTask(RunContext& ctx, int i, int j, long long n, long long row) {
   skill.TimeNeeded = 0;
   Forget(skill);
   UpdateMotivation(skill);
-  RecordLevels(ctx.state.History, i, j, row, skill);
+  RecordSkill(ctx.state.History, i, j, row, skill);
 }
 
 void IdleOutsideTask(TSkill& skill, long long n) {
@@ -142,7 +141,7 @@ void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
   for (int i = 0; i < agents; ++i) {
     if (system.Agents[i].Present) UpdateAgent(ctx, i, n, k, row);
     const TAgent& agent = system.Agents[i];
-    history.StepWorkHistory[row][i] = agent.StepWorkTime;
+    RecordStepWork(history, row, i, agent.StepWorkTime);
     EnsureTaskWorkRow(history, k, agents);
     history.TaskWorkHistory[k][i] = agent.TaskWorkTime;
     const long long totalsRow = static_cast<long long>(ctx.parameters[Field::NrOfTasks]) + 1;
@@ -150,7 +149,7 @@ void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
     history.TaskWorkHistory[totalsRow][i] = agent.RunWorkTime;
     if (agent.StepWorkTime > system.StepDuration) system.StepDuration = agent.StepWorkTime;
   }
-  history.StepWorkHistory[row][agents] = system.StepDuration;
+  RecordStepWork(history, row, agents, system.StepDuration);
 }
 
 }  // namespace davrel3

@@ -211,12 +211,9 @@ RunOutcome RunSimulation(RunContext& ctx) {
         const long long row = rowsUsed + 1;
         outcome.timesteps.back() = t + 1;
         ++rowsUsed;
-        if (!EnsureHistoryRow(history, row, agents)) {
-          const std::string limit = history.ByteLimit == kHistoryByteLimit
-                                        ? std::string("1 GiB")
-                                        : IntToStr(history.ByteLimit) + " bytes";
-          throw RunFault("the history would grow past " + limit + " (" + IntToStr(row + 1) + " rows of " +
-                         IntToStr(agents) + " agents)");
+        if (!EnsureHistoryRow(history, row)) {
+          throw RunFault("the history would grow past its memory budget of " + ByteText(history.ByteLimit) + " (" +
+                         IntToStr(row + 1) + " rows of " + IntToStr(agents) + " agents)");
         }
         system.StepDuration = 0;
         for (auto& agent : system.Agents) {

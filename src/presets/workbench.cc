@@ -56,7 +56,8 @@ const char* const kNoMemoryForCommit =
 
 }  // namespace
 
-void CheckSizes(long long agents, long long skills, long long cycles, long long actions, long long tasks) {
+void CheckSizes(long long agents, long long skills, long long cycles, long long actions, long long tasks,
+                std::int64_t historyBudget) {
   if (agents < 1) throw CommitRefused("The number of agents (NrofAg) must be at least 1");
   if (skills < 1) throw CommitRefused("The number of skills (NrofSkills) must be at least 1");
   if (cycles < 0) throw CommitRefused("The number of cycles (Cycle) must not be negative");
@@ -80,9 +81,11 @@ void CheckSizes(long long agents, long long skills, long long cycles, long long 
   }
   // The history a commit allocates: 246 rows of every agent's 40 skill slots,
   // and a window record per task and agent.
-  if (HistoryBytes(kDefaultHistoryLength + 1, static_cast<int>(agents)) > kHistoryByteLimit) {
-    throw CommitRefused("The history for " + IntToStr(agents) +
-                        " agents (NrofAg) would need more than 1 GiB; at most 6820 agents fit");
+  if (HistoryBytes(kDefaultHistoryLength + 1, static_cast<int>(agents)) > historyBudget) {
+    std::string message = "The history for " + IntToStr(agents);
+    message += " agents (NrofAg) would need more than its memory budget of " + ByteText(historyBudget);
+    message += "; at most " + IntToStr(historyBudget / HistoryBytes(kDefaultHistoryLength + 1, 1)) + " agents fit";
+    throw CommitRefused(message);
   }
   if (tasks * agents * kSkillSlots > kHistoryByteLimit) {
     throw CommitRefused("Tasks times agents (NrOfTasks x NrofAg) must not exceed 26843545");
@@ -94,7 +97,7 @@ ParameterSet Workbench::CheckCommit() const {
   // reads them, so the first bad text is the one the user is told about.
   ParameterSet parameters = ReadCommitParameters(panel_, *observer_);
   CheckSizes(parameters[Field::NrofAg], parameters[Field::NrofSkills], parameters[Field::Cycle],
-             parameters[Field::Action], parameters[Field::NrOfTasks]);
+             parameters[Field::Action], parameters[Field::NrOfTasks], state_.History.ByteLimit);
   return parameters;
 }
 
@@ -190,7 +193,7 @@ RunOutcome Workbench::StartButtonClick(const std::function<void()>& draw) {
   try {
     parameters = ReadRunParameters(panel_, *observer_);
     CheckSizes(parameters[Field::NrofAg], parameters[Field::NrofSkills], parameters[Field::Cycle],
-               parameters[Field::Action], parameters[Field::NrOfTasks]);
+               parameters[Field::Action], parameters[Field::NrOfTasks], state_.History.ByteLimit);
     const long long committedAgents = static_cast<long long>(state_.System.Agents.size());
     if (parameters[Field::NrOfTasks] * committedAgents * kSkillSlots > kHistoryByteLimit) {
       throw CommitRefused("Tasks times agents (NrOfTasks x NrofAg) must not exceed 26843545");

@@ -34,8 +34,10 @@ inline constexpr long long kMaxTaskCells = 10000000;      // Cycle x NrofSkills,
 inline constexpr long long kMaxActions = kMaxAgentSkills;  // Action: no group has more skills
 
 // The sizes a commit and START allow, checked in 64-bit arithmetic; throws
-// CommitRefused naming the fields and the limit.
-void CheckSizes(long long agents, long long skills, long long cycles, long long actions, long long tasks);
+// CommitRefused naming the fields and the limit. The history of 246 rows must
+// fit in `historyBudget` bytes (the workbench's memory budget).
+void CheckSizes(long long agents, long long skills, long long cycles, long long actions, long long tasks,
+                std::int64_t historyBudget = kHistoryByteLimit);
 
 class Workbench {
  public:

@@ -37,11 +37,11 @@ using Session = ChartSession;
 
 QAbstractSeries::SeriesType LineType() { return QAbstractSeries::SeriesTypeLine; }
 
-QList<QPointF> NonZeroSkillPoints(const std::vector<std::vector<davrel3::SkillSlots>>& store, int rows, int agent,
-                                  int slot) {
+QList<QPointF> NonZeroSkillPoints(double (*store)(const davrel3::RunHistory&, std::int64_t, int, int),
+                                  const davrel3::RunHistory& history, int rows, int agent, int slot) {
   QList<QPointF> points;
   for (int t = 0; t < rows; ++t) {
-    const double v = store[t][agent][slot];
+    const double v = store(history, t, agent, slot);
     if (v != 0) points.append(QPointF(t, v));
   }
   return points;
@@ -49,7 +49,7 @@ QList<QPointF> NonZeroSkillPoints(const std::vector<std::vector<davrel3::SkillSl
 
 QList<QPointF> ColumnPoints(const davrel3::RunHistory& history, size_t column) {
   QList<QPointF> points;
-  for (int t = 0; t <= history.HistoryLength; ++t) points.append(QPointF(t, history.StepWorkHistory[t][column]));
+  for (int t = 0; t <= history.HistoryLength; ++t) points.append(QPointF(t, StepWorkAt(history, t, static_cast<int>(column))));
   return points;
 }
 
@@ -222,8 +222,8 @@ void TestChartWindow::expertiseAndMotivationOfAChosenAgentAfterARun() {
     s.chart.AgEdit1()->setText(QString::number(agent));
     int nonEmpty = 0;
     for (int j = 0; j < 40; ++j) {
-      const QList<QPointF> expertise = NonZeroSkillPoints(history.ExpertiseHistory, rows, agent - 1, j);
-      const QList<QPointF> motivation = NonZeroSkillPoints(history.MotivationHistory, rows, agent - 1, j);
+      const QList<QPointF> expertise = NonZeroSkillPoints(davrel3::ExpertiseAt, history, rows, agent - 1, j);
+      const QList<QPointF> motivation = NonZeroSkillPoints(davrel3::MotivationAt, history, rows, agent - 1, j);
       QCOMPARE(s.chart.Series(TChartForm::Expertise)[j]->points(), expertise);
       QCOMPARE(s.chart.Series(TChartForm::Motivation)[j]->points(), motivation);
       if (!expertise.isEmpty()) ++nonEmpty;
@@ -282,7 +282,7 @@ void TestChartWindow::panelGroupSizeNeverReadsPastTheCommittedHistory() {
   s.chart.AgEdit1()->blockSignals(false);
   QVERIFY_THROWS_EXCEPTION(davrel3::ConversionError, s.chart.Draw());
   QCOMPARE(s.chart.Series(TChartForm::Expertise)[0]->points(),
-           NonZeroSkillPoints(s.History().ExpertiseHistory, 246, 2, 0));
+           NonZeroSkillPoints(davrel3::ExpertiseAt, s.History(), 246, 2, 0));
 }
 
 void TestChartWindow::workTimeGridShowsTheCoreMeasuresForACondition() {
@@ -382,7 +382,7 @@ void TestChartWindow::agentFieldReportsBadTextsAndAgentsOutsideTheGroup() {
   for (int i = 0; i < 10; ++i) s.chart.AgUpDown1()->ClickUp();
   QCOMPARE(s.chart.AgEdit1()->text(), QStringLiteral("6"));
   QCOMPARE(s.chart.Series(TChartForm::Expertise)[0]->points(),
-           NonZeroSkillPoints(s.History().ExpertiseHistory, 246, 5, 0));
+           NonZeroSkillPoints(davrel3::ExpertiseAt, s.History(), 246, 5, 0));
 }
 
 void TestChartWindow::legendClickShowsAHiddenSeriesThatWasFilled() {

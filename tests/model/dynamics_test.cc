@@ -117,8 +117,8 @@ TEST(Dynamics, PerformSkillTakesTheNextUnitAndCostsDurOverEfficiency) {
   EXPECT_TRUE(b.Skill(0, 0).PerformedAt[11]);
   EXPECT_EQ(b.State().TaskGrid.Cell(1, 1), "12/1");
   EXPECT_EQ(b.State().AllocationGrid.Cell(1, 1), "12/1");
-  EXPECT_EQ(b.History().ExpertiseHistory[12][0][0], 40);
-  EXPECT_EQ(b.History().MotivationHistory[12][0][0], 60);
+  EXPECT_EQ(ExpertiseAt(b.History(), 12, 0, 0), 40);
+  EXPECT_EQ(MotivationAt(b.History(), 12, 0, 0), 60);
   EXPECT_TRUE(b.System().Agents[0].Available);
 
   // A second agent on the same skill takes the following unit.
@@ -132,7 +132,7 @@ TEST(Dynamics, PerformSkillTakesTheNextUnitAndCostsDurOverEfficiency) {
   PerformSkill(ctx, 2, 1, 11, 0, 12);
   EXPECT_EQ(b.State().Task.PerformedCount, 2);
   EXPECT_EQ(b.System().Agents[2].StepWorkTime, 0);
-  EXPECT_EQ(b.History().ExpertiseHistory[12][2][1], 0);
+  EXPECT_EQ(ExpertiseAt(b.History(), 12, 2, 1), 0);
 }
 
 TEST(Dynamics, UpdateAgentsRecordsMaximumAndSkipsAbsentAgentsAndOutsideSkills) {
@@ -148,17 +148,17 @@ TEST(Dynamics, UpdateAgentsRecordsMaximumAndSkipsAbsentAgentsAndOutsideSkills) {
   RunContext ctx = b.Context();
   UpdateAgents(ctx, 0, 0, 1);
   const auto& h = b.History();
-  EXPECT_DOUBLE_EQ(h.StepWorkHistory[1][0], 20);
-  EXPECT_DOUBLE_EQ(h.StepWorkHistory[1][1], 10);
-  EXPECT_EQ(h.StepWorkHistory[1][2], 0);
-  EXPECT_DOUBLE_EQ(h.StepWorkHistory[1][3], 20);  // the busiest agent, not the sum
+  EXPECT_DOUBLE_EQ(StepWorkAt(h, 1, 0), 20);
+  EXPECT_DOUBLE_EQ(StepWorkAt(h, 1, 1), 10);
+  EXPECT_EQ(StepWorkAt(h, 1, 2), 0);
+  EXPECT_DOUBLE_EQ(StepWorkAt(h, 1, 3), 20);  // the busiest agent, not the sum
   EXPECT_DOUBLE_EQ(h.TaskWorkHistory[0][0], 20);
   EXPECT_DOUBLE_EQ(h.TaskWorkHistory[2][0], 20);  // RunWorkTime in row NrOfTasks + 1
   EXPECT_EQ(b.Skill(2, 0).Expertise, 50);         // absent: not updated at all
   // Skill 2 lies outside the window [0, 2): it forgets, but is not recorded.
   EXPECT_DOUBLE_EQ(b.Skill(0, 2).Expertise, 39.97 * 100 / 99.97);
-  EXPECT_EQ(h.ExpertiseHistory[1][0][2], 0);
-  EXPECT_DOUBLE_EQ(h.ExpertiseHistory[1][0][1], 39.97 * 100 / 99.97);  // idle in task: recorded
+  EXPECT_EQ(ExpertiseAt(h, 1, 0, 2), 0);
+  EXPECT_DOUBLE_EQ(ExpertiseAt(h, 1, 0, 1), 39.97 * 100 / 99.97);  // idle in task: recorded
 }
 
 }  // namespace

@@ -94,10 +94,10 @@ TEST(Run, NewcomerEntersWithTheLevelsOfEveryCondition) {
     // Absent in timesteps 0 to 99 (rows 1 to 100), recorded from row 101 on.
     const auto& h = b.History();
     for (int r = 1; r <= 100; ++r) {
-      ASSERT_EQ(h.StepWorkHistory[r][kNewcomerIndex], 0) << r;
-      ASSERT_EQ(h.ExpertiseHistory[r][kNewcomerIndex][0], 0) << r;
+      ASSERT_EQ(StepWorkAt(h, r, kNewcomerIndex), 0) << r;
+      ASSERT_EQ(ExpertiseAt(h, r, kNewcomerIndex, 0), 0) << r;
     }
-    EXPECT_NE(h.ExpertiseHistory[101][kNewcomerIndex][0], 0);
+    EXPECT_NE(ExpertiseAt(h, 101, kNewcomerIndex, 0), 0);
   }
   EXPECT_EQ(SkillOffset(-1), 1000);
 }

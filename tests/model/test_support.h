@@ -118,14 +118,10 @@ inline bool AllFinite(const ModelState& state) {
   }
   for (double v : {state.System.StepDuration, state.System.TaskDuration, state.System.RunDuration}) check(v);
   const RunHistory& h = state.History;
-  for (const auto* table : {&h.ExpertiseHistory, &h.MotivationHistory}) {
-    for (const auto& row : *table) {
-      for (const auto& slots : row) std::for_each(slots.begin(), slots.end(), check);
-    }
+  for (const auto* table : {&h.ExpertiseHistory, &h.MotivationHistory, &h.StepWorkHistory}) {
+    std::for_each(table->begin(), table->end(), check);
   }
-  for (const auto* table : {&h.StepWorkHistory, &h.TaskWorkHistory}) {
-    for (const auto& row : *table) std::for_each(row.begin(), row.end(), check);
-  }
+  for (const auto& row : h.TaskWorkHistory) std::for_each(row.begin(), row.end(), check);
   return finite;
 }
 

@@ -74,7 +74,7 @@ TEST(Remove, TakesAgentSixOutAndNothingElse) {
 TEST(Commit, BadTextLeavesEverythingAsItWas) {
   Bench b;
   ASSERT_EQ(b.bench.StartButtonClick().status, RunStatus::Finished);
-  const double work = b.History().StepWorkHistory[1][0];
+  const double work = StepWorkAt(b.History(), 1, 0);
   const double level = b.Skill(0, 0).Expertise;
   ASSERT_GT(work, 0);
   b.panel.Write(Field::NrofAg, 3);
@@ -89,8 +89,8 @@ TEST(Commit, BadTextLeavesEverythingAsItWas) {
   EXPECT_EQ(b.System().NrOfAgents, 6);
   EXPECT_EQ(b.System().Agents.size(), 6u);
   EXPECT_EQ(b.State().Task.Cycles, 200);
-  EXPECT_EQ(b.History().StepWorkHistory[1].size(), 7u);
-  EXPECT_EQ(b.History().StepWorkHistory[1][0], work);
+  EXPECT_EQ(b.History().Agents, 6);
+  EXPECT_EQ(StepWorkAt(b.History(), 1, 0), work);
   EXPECT_EQ(b.Skill(0, 0).Expertise, level);
   EXPECT_FALSE(b.bench.StartEnabled());
 
@@ -136,7 +136,7 @@ TEST(Commit, SizeGuardRefusesNamingTheParameter) {
     EXPECT_NE(message.find(c.named), std::string::npos) << message;
     EXPECT_EQ(b.System().NrOfAgents, 6);
     EXPECT_EQ(b.State().Task.Cycles, 200);
-    EXPECT_EQ(b.History().ExpertiseHistory[0].size(), 6u);
+    EXPECT_EQ(b.History().Agents, 6);
   }
   // The limits themselves pass the checks.
   Bench b;

@@ -52,9 +52,12 @@ TEST(Presets, FormCreateCommitsTheStartUpParameterSet) {
 
   const RunHistory& h = b.History();
   EXPECT_EQ(h.HistoryLength, 245);
-  EXPECT_EQ(h.ExpertiseHistory.size(), 246u);
-  EXPECT_EQ(h.ExpertiseHistory[245].size(), 6u);
-  EXPECT_EQ(h.StepWorkHistory[0].size(), 7u);
+  EXPECT_EQ(h.Rows, 246);
+  EXPECT_EQ(h.Agents, 6);
+  EXPECT_EQ(h.ExpertiseHistory.size(), 246u * 6 * 40);
+  EXPECT_EQ(h.MotivationHistory.size(), 246u * 6 * 40);
+  EXPECT_EQ(h.StepWorkHistory.size(), 246u * 7);
+  EXPECT_EQ(h.CoordinationHistory.size(), 246u);
   EXPECT_EQ(h.TaskWorkHistory.size(), 3u);
   EXPECT_EQ(h.TaskWorkHistory[2].size(), 8u);
   EXPECT_EQ(h.InTaskHistory.size(), 1u);
@@ -136,7 +139,7 @@ TEST(Define, NoNewcomerMeansEntranceAt500AndNoPart) {
   EXPECT_EQ(b.System().EntranceTime, 500);
   ASSERT_EQ(b.bench.StartButtonClick().status, RunStatus::Finished);
   EXPECT_FALSE(b.System().Agents[kNewcomerIndex].Present);
-  for (int r = 0; r <= b.History().HistoryLength; ++r) ASSERT_EQ(b.History().StepWorkHistory[r][kNewcomerIndex], 0);
+  for (int r = 0; r <= b.History().HistoryLength; ++r) ASSERT_EQ(StepWorkAt(b.History(), r, kNewcomerIndex), 0);
 }
 
 }  // namespace

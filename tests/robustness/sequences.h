@@ -149,20 +149,14 @@ inline bool AllFinite(const ModelState& state) {
     if (!std::isfinite(v)) return false;
   }
   const RunHistory& h = state.History;
-  for (const auto* table : {&h.ExpertiseHistory, &h.MotivationHistory}) {
-    for (const auto& row : *table) {
-      for (const auto& slots : row) {
-        for (double v : slots) {
-          if (!std::isfinite(v)) return false;
-        }
-      }
+  for (const auto* table : {&h.ExpertiseHistory, &h.MotivationHistory, &h.StepWorkHistory}) {
+    for (double v : *table) {
+      if (!std::isfinite(v)) return false;
     }
   }
-  for (const auto* table : {&h.StepWorkHistory, &h.TaskWorkHistory}) {
-    for (const auto& row : *table) {
-      for (double v : row) {
-        if (!std::isfinite(v)) return false;
-      }
+  for (const auto& row : h.TaskWorkHistory) {
+    for (double v : row) {
+      if (!std::isfinite(v)) return false;
     }
   }
   return true;
