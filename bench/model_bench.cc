@@ -46,8 +46,8 @@ SweepPlan PlanOf(std::initializer_list<const char*> sweeps, bool design) {
 // Runs the whole plan on `threads` threads; returns the timesteps of all rows.
 long long RunPlan(const SweepPlan& plan, int threads) {
   long long timesteps = 0;
-  RunSweep(SessionOptions{}, plan, 0, plan.Runs(), threads, [&](long long, const std::vector<DesignRow>& rows) {
-    for (const auto& row : rows) timesteps += row.timesteps;
+  RunSweep(SessionOptions{}, plan, 0, plan.Runs(), threads, false, [&](long long, const TableRun& result) {
+    for (const auto& row : result.rows) timesteps += row.timesteps;
   });
   return timesteps;
 }

@@ -20,25 +20,21 @@ std::string SeriesRows(const Workbench& bench, const RunOutcome& outcome, long l
     const std::string taskText = runText + IntToStr(static_cast<long long>(k) + 1) + ",";
     for (long long t = 1; t <= outcome.timesteps[k]; ++t) {
       ++row;
-      if (row >= static_cast<long long>(history.ExpertiseHistory.size()) ||
-          row >= static_cast<long long>(history.StepWorkHistory.size())) {
-        return text;  // a failed run may stop before it could keep the row
-      }
-      const auto& expertise = history.ExpertiseHistory[row];
-      const auto& motivation = history.MotivationHistory[row];
-      const auto& stepWork = history.StepWorkHistory[row];
+      if (row >= history.Rows) return text;  // a failed run may stop before it could keep the row
       const std::string stepText = taskText + IntToStr(t) + ",";
-      for (std::size_t a = 0; a < agents.size() && a < expertise.size(); ++a) {
+      for (std::size_t a = 0; a < agents.size() && a < static_cast<std::size_t>(history.Agents); ++a) {
+        const int i = static_cast<int>(a);
         const std::size_t slots = std::min<std::size_t>(agents[a].Skills.size(), kSkillSlots);
         const std::string agentText = stepText + IntToStr(static_cast<long long>(a) + 1) + ",";
-        const std::string workText = a < stepWork.size() ? ShortestNumber(stepWork[a]) : std::string();
+        const std::string workText = ShortestNumber(StepWorkAt(history, row, i));
         for (std::size_t s = 0; s < slots; ++s) {
+          const int j = static_cast<int>(s);
           text += agentText;
           text += IntToStr(static_cast<long long>(s) + 1);
           text += ',';
-          text += ShortestNumber(expertise[a][s]);
+          text += ShortestNumber(ExpertiseAt(history, row, i, j));
           text += ',';
-          text += ShortestNumber(motivation[a][s]);
+          text += ShortestNumber(MotivationAt(history, row, i, j));
           text += ',';
           text += workText;
           text += '\n';
