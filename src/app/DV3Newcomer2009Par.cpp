@@ -18,6 +18,7 @@
 #include <malloc.h>
 
 #include "experiment/memory_budget.h"
+#include "experiment/run_memory.h"
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Task.h"
 #include "about_tab.h"

@@ -5,8 +5,6 @@
 #include <chrono>
 #include <limits>
 
-#include "presets/workbench.h"
-
 namespace davrel3 {
 
 MemoryBudget::MemoryBudget(std::int64_t capacity) : capacity_(capacity < 0 ? 0 : capacity) {}
@@ -135,7 +133,5 @@ std::string FormatByteSize(std::int64_t bytes) {
   }
   return std::to_string(bytes) + kUnits[unit];
 }
-
-void SetMemoryBudget(Workbench& bench, std::int64_t bytes) { bench.State().History.ByteLimit = bytes; }
 
 }  // namespace davrel3

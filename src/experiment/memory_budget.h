@@ -17,8 +17,6 @@
 
 namespace davrel3 {
 
-class Workbench;
-
 class MemoryBudget {
  public:
   explicit MemoryBudget(std::int64_t capacity);
@@ -60,11 +58,6 @@ std::int64_t DefaultMemoryBudget();
 std::optional<std::string> ParseByteSize(std::string_view text, std::int64_t& bytes);
 // The size in the largest unit that shows it whole ("8G", "1536M", "100").
 std::string FormatByteSize(std::int64_t bytes);
-
-// The one place that gives a workbench its per-run budget: its commits and
-// runs keep their history (the expertise and motivation arrays) within
-// `bytes`; a run that would need more fails and says so.
-void SetMemoryBudget(Workbench& bench, std::int64_t bytes);
 
 inline constexpr std::int64_t kMinimumMemoryBudget = std::int64_t{16} << 20;
 

@@ -33,11 +33,12 @@ std::int64_t Read(const ParameterPanel& panel, Field field) {
   }
 }
 
-// Bytes of one row for `agents` agents: expertise and motivation, the in-task
-// flags, the step work of every agent and of the group, coordination.
+// Bytes of one row for `agents` agents: expertise and motivation, the step
+// work of every agent and of the group, coordination (the history keeps each
+// in one flat array).
 std::int64_t RowBytes(std::int64_t agents) {
-  const std::int64_t perAgent = kSkillSlots * (2 * sizeof(double) + sizeof(bool)) + sizeof(double);
-  return Plus(Times(agents, perAgent), sizeof(double) + sizeof(int) + 4 * kVectorBytes);
+  const std::int64_t perAgent = kSkillSlots * 2 * sizeof(double) + sizeof(double);
+  return Plus(Times(agents, perAgent), sizeof(double) + sizeof(int));
 }
 
 }  // namespace

@@ -128,6 +128,8 @@ TableRun RunTableSession(const SessionOptions& options, long long run, bool with
   InMemoryPanel panel;
   Workbench bench(panel);
   bench.SetObserver(observer);
+  // Rows need no per-timestep history and no grid texts; series rows do.
+  bench.State().TablesOnly = !withSeries;
   RunOutcome outcome;
   ParameterValues atStart;
   bool started = false;

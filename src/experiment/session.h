@@ -13,6 +13,7 @@
 #include "experiment/design.h"
 #include "experiment/table_row.h"
 #include "experiment/memory_budget.h"
+#include "experiment/run_memory.h"
 #include "presets/workbench.h"
 
 namespace davrel3 {

@@ -76,6 +76,7 @@ void CreateTask(RunContext& ctx) {
     const auto column = static_cast<std::size_t>(SkillColumn(a, skills));
     for (int c = 0; c < task.Cycles; ++c) InitTaskUnit(ctx, task.Units[c][column]);
   }
+  if (ctx.state.TablesOnly) return;
   MakeTaskGrid(ctx);
   ShowTaskUnits(ctx);
   ctx.observer.TaskGridRebuilt();

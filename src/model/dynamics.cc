@@ -18,9 +18,24 @@ void SetPerformedAt(TSkill& skill, long long n, bool value) {
   if (n >= 0 && n < static_cast<long long>(skill.PerformedAt.size())) skill.PerformedAt[n] = value;
 }
 
+// A group for tables only keeps no rows: nothing to record.
 void RecordSkill(RunHistory& history, int i, int j, long long row, const TSkill& skill) {
-  if (j >= kSkillSlots) return;
+  if (j >= kSkillSlots || row >= history.Rows || i >= history.Agents) return;
   RecordLevels(history, row, i, j, skill.Expertise, skill.Motivation);
+}
+
+// The performed unit's text "12/3" in the task grid and the chart window's
+// allocation grid; a group for tables only shows none.
+void ShowPerformedUnit(RunContext& ctx, int i, int j, int c, long long n, int k) {
+  ModelState& state = ctx.state;
+  if (state.TablesOnly) return;
+  const std::string text = PerformanceText(n, i);
+  const long long gridRow = SkillColumn(j - state.WindowStart, CommittedSkills(state.System)) + 1;
+  state.TaskGrid.SetCell(c + 1, gridRow, text);
+  ctx.observer.TaskGridCellWritten(c + 1, gridRow, text);
+  const long long allocationColumn = static_cast<long long>(k) * state.Task.Cycles + c + 1;
+  state.AllocationGrid.SetCell(allocationColumn, j + 1, text);
+  ctx.observer.AllocationGridCellWritten(allocationColumn, j + 1, text);
 }
 
 }  // namespace
@@ -70,13 +85,7 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   if (c == task.Cycles) return;
   MarkPerformed(state, c, j);
 
-  const std::string text = PerformanceText(n, i);
-  const long long gridRow = SkillColumn(j - state.WindowStart, CommittedSkills(state.System)) + 1;
-  state.TaskGrid.SetCell(c + 1, gridRow, text);
-  ctx.observer.TaskGridCellWritten(c + 1, gridRow, text);
-  const long long allocationColumn = static_cast<long long>(k) * task.Cycles + c + 1;
-  state.AllocationGrid.SetCell(allocationColumn, j + 1, text);
-  ctx.observer.AllocationGridCellWritten(allocationColumn, j + 1, text);
+  ShowPerformedUnit(ctx, i, j, c, n, k);
 
   task.PerformedCount += 1;
   CountPerformedUnit(state.Labour, UnitPerformance{k, n - static_cast<long long>(kTaskStride) * k, row, i,
@@ -138,10 +147,12 @@ void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
   TSystem& system = ctx.state.System;
   RunHistory& history = ctx.state.History;
   const int agents = static_cast<int>(system.Agents.size());
+  // A group for tables only keeps no rows.
+  const bool recorded = row < history.Rows && agents == history.Agents;
   for (int i = 0; i < agents; ++i) {
     if (system.Agents[i].Present) UpdateAgent(ctx, i, n, k, row);
     const TAgent& agent = system.Agents[i];
-    RecordStepWork(history, row, i, agent.StepWorkTime);
+    if (recorded) RecordStepWork(history, row, i, agent.StepWorkTime);
     EnsureTaskWorkRow(history, k, agents);
     history.TaskWorkHistory[k][i] = agent.TaskWorkTime;
     const long long totalsRow = static_cast<long long>(ctx.parameters[Field::NrOfTasks]) + 1;
@@ -149,7 +160,7 @@ void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
     history.TaskWorkHistory[totalsRow][i] = agent.RunWorkTime;
     if (agent.StepWorkTime > system.StepDuration) system.StepDuration = agent.StepWorkTime;
   }
-  RecordStepWork(history, row, agents, system.StepDuration);
+  if (recorded) RecordStepWork(history, row, agents, system.StepDuration);
 }
 
 }  // namespace davrel3

@@ -43,6 +43,11 @@ struct ModelState {
   TextGrid WorkTimeGrid{9, 7};
   // Who performed which unit of which skill, counted as the run performs them.
   DivisionOfLabour Labour;
+  // A group that serves only result tables (design, sweep and point runs):
+  // its commits size no per-timestep history and its runs record none and
+  // write no grid texts. What they compute otherwise, and every number a
+  // table row holds, is the same as for a full run.
+  bool TablesOnly = false;
   // Runs keep per-column summaries instead of rescanning the task grid; the
   // results are the same either way (false: the straightforward scans).
   bool FastScans = true;

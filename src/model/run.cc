@@ -162,6 +162,7 @@ void ResetTaskUnits(RunContext& ctx) {
     }
     MarkColumnStale(ctx.state, static_cast<long long>(column));
   }
+  if (ctx.state.TablesOnly) return;
   MakeTaskGrid(ctx);
   ShowTaskUnits(ctx);
   ctx.observer.TaskGridRebuilt();
@@ -211,7 +212,9 @@ RunOutcome RunSimulation(RunContext& ctx) {
         const long long row = rowsUsed + 1;
         outcome.timesteps.back() = t + 1;
         ++rowsUsed;
-        if (!EnsureHistoryRow(history, row)) {
+        // A group for tables only keeps no rows, but stops where a full run
+        // would, so that both give the same rows.
+        if (state.TablesOnly ? !HistoryRowFits(history, row) : !EnsureHistoryRow(history, row)) {
           throw RunFault("the history would grow past its memory budget of " + ByteText(history.ByteLimit) + " (" +
                          IntToStr(row + 1) + " rows of " + IntToStr(agents) + " agents)");
         }

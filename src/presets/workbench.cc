@@ -115,11 +115,12 @@ void Workbench::SetSystem() {
     next.Task = state_.Task;
     next.TaskGrid = state_.TaskGrid;
     next.WindowStart = state_.WindowStart;
+    next.TablesOnly = state_.TablesOnly;
     RunContext ctx{next, deferred, silent, parameters};
     CreateSystem(ctx);
     CreateTask(ctx);
     DefineGraphics(state_.History, parameters[Field::Cycle], parameters[Field::NrOfTasks],
-                   next.System.NrOfAgents);
+                   next.System.NrOfAgents, !state_.TablesOnly);
   } catch (const std::bad_alloc&) {
     throw CommitRefused(kNoMemoryForCommit);
   } catch (const std::length_error&) {
@@ -237,6 +238,8 @@ RunOutcome Workbench::StartButtonClick(const std::function<void()>& draw) {
 }
 
 void Workbench::DrawGrids() {
+  // A group for tables only shows no grids.
+  if (state_.TablesOnly) return;
   // Before the first commit there are no values of a commit or START to draw
   // with: the texts as they stand are converted now.
   const ParameterSet parameters = drawParameters_ ? *drawParameters_ : ReadRunParameters(panel_, *observer_);
