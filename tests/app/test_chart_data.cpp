@@ -27,9 +27,8 @@ class ChartDataTest : public QObject {
  private slots:
   void skillPointsSkipZerosAndStayInTheGroup() {
     davrel3::RunHistory history = EmptyHistory(2);
-    history.ExpertiseHistory[1][1][0] = 12.5;
-    history.ExpertiseHistory[3][1][0] = 13;  // row 2 stays 0: not plotted
-    history.MotivationHistory[1][1][0] = 7;
+    davrel3::RecordLevels(history, 1, 1, 0, 12.5, 7);
+    davrel3::RecordLevels(history, 3, 1, 0, 13, 0);  // row 2 stays 0: not plotted
     const QList<QPointF> points = history_series::SkillPoints(history, SkillMeasure::Expertise, 2, 1, 0);
     QCOMPARE(points, (QList<QPointF>{{1, 12.5}, {3, 13}}));
     QCOMPARE(history_series::SkillPoints(history, SkillMeasure::Motivation, 2, 1, 0), (QList<QPointF>{{1, 7}}));
@@ -43,7 +42,7 @@ class ChartDataTest : public QObject {
 
   void stepWorkPointsKeepZerosAndStopAtTheStore() {
     davrel3::RunHistory history = EmptyHistory(2);
-    history.StepWorkHistory[2][2] = 4;  // the system column of a two-agent group
+    davrel3::RecordStepWork(history, 2, 2, 4);  // the system column of a two-agent group
     const QList<QPointF> system = history_series::StepWorkPoints(history, 2);
     QCOMPARE(system.size(), davrel3::kDefaultHistoryLength + 1);
     QCOMPARE(system[0], QPointF(0, 0));
