@@ -46,7 +46,7 @@ SweepPlan PlanOf(std::initializer_list<const char*> sweeps, bool design) {
 // Runs the whole plan on `threads` threads; returns the timesteps of all rows.
 long long RunPlan(const SweepPlan& plan, int threads) {
   long long timesteps = 0;
-  RunSweep(SessionOptions{}, plan, 0, plan.Runs(), threads, false, [&](long long, const TableRun& result) {
+  RunSweep(SessionOptions{}, plan, 0, plan.Runs(), threads, false, nullptr, [&](long long, const TableRun& result) {
     for (const auto& row : result.rows) timesteps += row.timesteps;
   });
   return timesteps;

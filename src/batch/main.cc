@@ -2,6 +2,8 @@
 // window, so experiments can be scripted and every number checked. This file
 // is the command line only: options become a session and a plan, the plan
 // runs, and the table writer writes what it brings back.
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -11,10 +13,16 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
+#include "experiment/batch_command.h"
+#include "experiment/checked_output.h"
 #include "experiment/design.h"
+#include "experiment/interrupt.h"
+#include "experiment/memory_budget.h"
+#include "experiment/run_table.h"
 #include "experiment/input_file.h"
 #include "experiment/manifest.h"
 #include "experiment/parameter_file.h"
@@ -39,8 +47,12 @@ constexpr const char* kExitStatuses =
     "     single run(s) finished\n"
     "  1  single-run mode: a commit was refused, or a run failed, stalled or was cancelled (its record or\n"
     "     summary is printed)\n"
-    "  2  bad options: nothing was run and no row printed (the reason is on standard error)\n"
-    "  3  an output file could not be written";
+    "  2  bad options, or tables --resume or --merge cannot use: nothing was run and no row printed (the\n"
+    "     reason is on standard error)\n"
+    "  3  the output could not be written (a full disk, a closed pipe): the reason is on standard error;\n"
+    "     with --output the file keeps what it held before\n"
+    "  130, 143  interrupted by SIGINT (Ctrl-C) or SIGTERM: the runs done in order were written (with\n"
+    "     --output, as FILE with \"complete\": false in its manifest; --resume FILE continues it)";
 
 // An option error found before any run: exit 2 with the reason.
 struct UsageError {
@@ -65,55 +77,57 @@ std::string ReadOptionFile(const std::string& path, const char* option, std::int
 }
 
 void WriteWholeFile(const std::string& path, const std::string& text, const char* what) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw WriteError{std::string("cannot write ") + what + " '" + path + "': " + std::strerror(errno)};
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out) throw WriteError{std::string("cannot write ") + what + " '" + path + "': the write failed"};
+  try {
+    WriteFileAtomically(path, text);
+  } catch (const OutputError& error) {
+    throw WriteError{std::string("cannot write ") + what + ": " + error.what()};
+  }
 }
 
-void PrintSummary(const std::vector<SessionRun>& runs) {
-  int number = 1;
-  for (const auto& run : runs) {
-    std::cout << "Run " << number++ << ": " << RunStatusName(run.outcome.status) << "\n";
-    if (!run.outcome.message.empty()) std::cout << "  " << run.outcome.message << "\n";
-    std::cout << "  Timesteps per task:";
-    if (run.outcome.timesteps.empty()) std::cout << " none";
-    for (long long t : run.outcome.timesteps) std::cout << " " << t;
-    std::cout << "\n";
-    const auto& grid = run.workTimeGrid;
-    if (grid.empty()) continue;
-    std::vector<std::size_t> widths;
-    for (const auto& row : grid) {
-      for (std::size_t c = 0; c < row.size(); ++c) {
-        if (widths.size() <= c) widths.push_back(0);
-        widths[c] = std::max(widths[c], row[c].size());
-      }
-    }
-    std::cout << "  Work times per agent and task:\n";
-    for (const auto& row : grid) {
-      std::cout << "   ";
-      for (std::size_t c = 0; c < row.size(); ++c) {
-        const std::string& text = row[c];
-        if (c == 0) {
-          std::cout << " " << std::left << std::setw(static_cast<int>(widths[c])) << text;
-        } else {
-          std::cout << "  " << std::right << std::setw(static_cast<int>(widths[c])) << text;
-        }
-      }
-      std::cout << "\n";
+// The summary of run `number`, as text, so that it goes out in one write.
+std::string SummaryOf(const SessionRun& run, int number) {
+  std::ostringstream out;
+  out << "Run " << number << ": " << RunStatusName(run.outcome.status) << "\n";
+  if (!run.outcome.message.empty()) out << "  " << run.outcome.message << "\n";
+  out << "  Timesteps per task:";
+  if (run.outcome.timesteps.empty()) out << " none";
+  for (long long t : run.outcome.timesteps) out << " " << t;
+  out << "\n";
+  const auto& grid = run.workTimeGrid;
+  if (grid.empty()) return out.str();
+  std::vector<std::size_t> widths;
+  for (const auto& row : grid) {
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      if (widths.size() <= c) widths.push_back(0);
+      widths[c] = std::max(widths[c], row[c].size());
     }
   }
+  out << "  Work times per agent and task:\n";
+  for (const auto& row : grid) {
+    out << "   ";
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      const std::string& text = row[c];
+      if (c == 0) {
+        out << " " << std::left << std::setw(static_cast<int>(widths[c])) << text;
+      } else {
+        out << "  " << std::right << std::setw(static_cast<int>(widths[c])) << text;
+      }
+    }
+    out << "\n";
+  }
+  return out.str();
 }
 
 // Everything the command line says, as parsed.
 struct CommandLine {
   std::string parameters, saveParameters, config, fit, newcomer, skills, levels;
   std::vector<std::string> sets, sweeps;
-  std::string points, shard, output, series;
+  std::string points, shard, output, series, resume, memoryBudget;
+  std::vector<std::string> merge;
   bool define = false, json = false, design = false, dryRun = false, progress = false, version = false;
   int runs = 1;
   int threads = 0;
+  std::int64_t budgetBytes = 0;
   bool runsGiven = false, threadsGiven = false;
   std::vector<std::string> arguments;
 };
@@ -138,6 +152,7 @@ SessionOptions SessionFrom(const CommandLine& line) {
   options.define = line.define;
   options.runs = line.runs;
   options.levelsRotation = line.levels == "rotation";
+  options.memoryBudget = line.budgetBytes;
   for (const auto& item : line.sets) {
     const auto eq = item.find('=');
     const auto field = eq == std::string::npos ? std::nullopt : FieldFromName(item.substr(0, eq));
@@ -188,6 +203,7 @@ void CheckMode(const CommandLine& line, bool table) {
     if (line.progress) needsTable = "--progress";
     if (!line.output.empty()) needsTable = "--output";
     if (line.dryRun) needsTable = "--dry-run";
+    if (!line.resume.empty()) needsTable = "--resume";
     if (needsTable) refuse(std::string(needsTable) + " applies to a table: it needs --design, --sweep or --points");
   }
 }
@@ -257,94 +273,287 @@ class ProgressReport {
   Clock::time_point last_ = start_;
 };
 
+// The options --resume and --merge do not compare: they change how a batch
+// runs, not what it computes.
+const std::vector<std::string> kRunningOptions = {"--output", "--resume", "--threads"};
+const std::vector<std::string> kRunningFlags = {"--progress"};
+
+// A sink that hands what it is given to the table writer's hash and counts.
+class KeptSink : public OutputSink {
+ public:
+  explicit KeptSink(TableWriter& writer) : writer_(writer) {}
+  void Write(std::string_view data) override { writer_.WriteKept(data); }
+  void Finish() override {}
+  const std::string& Name() const override { return name_; }
+
+ private:
+  TableWriter& writer_;
+  std::string name_ = "the table";
+};
+
+std::string FileSha256(const RunTableScan& table) {
+  Sha256 hash;
+  class HashSink : public OutputSink {
+   public:
+    explicit HashSink(Sha256& hash) : hash_(hash) {}
+    void Write(std::string_view data) override { hash_.Update(data); }
+    void Finish() override {}
+    const std::string& Name() const override { return name_; }
+
+   private:
+    Sha256& hash_;
+    std::string name_ = "the hash";
+  } sink(hash);
+  CopyTable(table, sink);
+  return hash.HexDigest();
+}
+
+// The table --resume continues, checked against this command: its manifest,
+// its hash and its runs. Returns how many runs of [first, last) it holds.
+long long CheckResume(const CommandLine& line, const std::string& header, long long first, long long last,
+                      RunTableScan& scan) {
+  const std::string& path = line.resume;
+  TableManifest manifest;
+  try {
+    manifest = ReadManifest(path);
+  } catch (const ManifestError& error) {
+    throw UsageError{"--resume " + path + ": " + error.what() + " (--output writes the manifest a table needs to be "
+                     "continued)"};
+  }
+  const auto mine = DefiningArguments(line.arguments, kRunningOptions, kRunningFlags);
+  const auto theirs = DefiningArguments(manifest.commandLine, kRunningOptions, kRunningFlags);
+  if (manifest.program != kProgram || mine != theirs) {
+    throw UsageError{"--resume " + path + " was made by another command: '" + JoinArguments(theirs) +
+                     "'; this one is '" + JoinArguments(mine) + "'"};
+  }
+  try {
+    scan = ScanRunTable(path);
+    if (FileSha256(scan) != manifest.sha256) {
+      throw UsageError{"--resume " + path + " has changed since it was written: its SHA-256 does not match its "
+                       "manifest"};
+    }
+    return ResumePoint(scan, header, first + 1, last);
+  } catch (const InputFileError& error) {
+    throw UsageError{std::string("--resume: ") + error.what()};
+  }
+}
+
+// The manifest of a table this command wrote to `path`: the writer's counts
+// and hash, who wrote it and when.
+TableManifest BatchManifest(const TableWriter& writer, const CommandLine& line,
+                            std::chrono::system_clock::time_point started, const std::string& path) {
+  TableManifest manifest = writer.Manifest();
+  manifest.program = kProgram;
+  manifest.version = ProgramVersion();
+  manifest.commandLine = line.arguments;
+  manifest.started = UtcTimestamp(started);
+  manifest.ended = UtcTimestamp(std::chrono::system_clock::now());
+  manifest.table = FileNameOf(path);
+  return manifest;
+}
+
 int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPlan& plan) {
   long long shardK = 1, shardN = 1;
   if (!line.shard.empty()) {
     if (auto error = ParseShard(line.shard, shardK, shardN)) throw UsageError{*error};
   }
+  if (!line.resume.empty() && !line.series.empty()) {
+    throw UsageError{"--series cannot be continued: --resume takes no --series"};
+  }
   long long first = 0, last = 0;
   ShardRange(plan.Runs(), shardK, shardN, first, last);
   const int threads = line.threadsGiven ? line.threads : static_cast<int>(std::thread::hardware_concurrency());
   const PlanShape shape = MeasurePlan(base, plan, first, last, threads);
+  if (const int signal = InterruptSignal()) {
+    std::cerr << kProgram << ": interrupted before the first run\n";
+    return InterruptExitStatus(signal);
+  }
   if (line.dryRun) {
-    std::cout << "runs: " << (last - first) << "\nrows: " << shape.rows << "\n";
-    std::cout.flush();
-    if (!std::cout) throw WriteError{"cannot write to standard output"};
+    DescriptorSink out(STDOUT_FILENO, "standard output");
+    out.Write("runs: " + std::to_string(last - first) + "\nrows: " + std::to_string(shape.rows) + "\n");
+    out.Finish();
     return 0;
   }
 
   const auto started = std::chrono::system_clock::now();
-  std::ofstream file;
-  if (!line.output.empty()) {
-    file.open(line.output, std::ios::binary | std::ios::trunc);
-    if (!file) throw WriteError{"cannot write the table '" + line.output + "': " + std::strerror(errno)};
+  RunTableScan kept;
+  long long keptRuns = 0;
+  const std::string header = TableHeader(shape.agents) + "\n";
+  if (!line.resume.empty()) keptRuns = CheckResume(line, header, first, last, kept);
+
+  // Where the table goes: standard output, or a file replaced only when the
+  // table is whole or was interrupted (with --resume, the file resumed unless
+  // --output names another).
+  const std::string target = !line.output.empty() ? line.output : line.resume;
+  DescriptorSink standardOutput(STDOUT_FILENO, "standard output");
+  std::unique_ptr<AtomicFileSink> file;
+  std::unique_ptr<AtomicFileSink> series;
+  try {
+    if (!target.empty()) file = std::make_unique<AtomicFileSink>(target);
+  } catch (const OutputError& error) {
+    throw WriteError{"cannot write the table '" + target + "': " + error.what()};
   }
-  std::ofstream series;
-  if (!line.series.empty()) {
-    series.open(line.series, std::ios::binary | std::ios::trunc);
-    if (!series) throw WriteError{"cannot write the series '" + line.series + "': " + std::strerror(errno)};
-    series << SeriesHeader() << "\n";
+  try {
+    if (!line.series.empty()) {
+      series = std::make_unique<AtomicFileSink>(line.series);
+      series->Write(SeriesHeader() + "\n");
+    }
+  } catch (const OutputError& error) {
+    throw WriteError{"cannot write the series '" + line.series + "': " + error.what()};
   }
-  TableWriter writer(line.output.empty() ? static_cast<std::ostream&>(std::cout) : file, shape.agents);
-  // Slices concatenate into one table: only the first carries the header.
-  if (shardK == 1) writer.WriteHeader();
+  OutputSink& sink = file ? static_cast<OutputSink&>(*file) : standardOutput;
+  TableWriter writer(sink, shape.agents);
+  if (keptRuns > 0 || !line.resume.empty()) {
+    KeptSink keep(writer);
+    CopyTable(kept, keep);
+    writer.CountKept(keptRuns, kept.rows);
+  } else {
+    // Every slice carries the header: --merge joins them.
+    writer.WriteHeader();
+  }
+  MemoryBudget budget(line.budgetBytes);
   ProgressReport progress(line.progress);
-  RunSweep(
-      base, plan, first, last, threads, !line.series.empty(),
+  const long long total = last - first;
+  const OrderedRunsOutcome outcome = RunSweep(
+      base, plan, first + keptRuns, last, threads, !line.series.empty(), &budget,
       [&](long long, const TableRun& result) {
         writer.WriteRun(result.rows);
-        if (!writer.Good()) throw WriteError{"cannot write the table: the write failed (is the disk full?)"};
-        if (series.is_open()) {
-          series << result.series;
-          if (!series) throw WriteError{"cannot write the series '" + line.series + "': the write failed"};
-        }
+        if (series) series->Write(result.series);
       },
-      [&](long long done, long long total) { progress.Update(done, total); });
+      [&](long long done, long long) { progress.Update(keptRuns + done, total); });
   progress.End();
-
-  writer.Stream().flush();
-  if (!writer.Good()) throw WriteError{"cannot write the table: the write failed (is the disk full?)"};
-  if (series.is_open()) {
-    series.close();
-    if (!series) throw WriteError{"cannot write the series '" + line.series + "': the write failed"};
+  const long long wanted = std::min<long long>(threads, last - first - keptRuns);
+  if (outcome.threads > 0 && outcome.threads < wanted) {
+    std::cerr << kProgram << ": only " << outcome.threads << " of " << wanted
+              << " threads could be started; the runs go on with " << outcome.threads << "\n";
   }
-  if (!line.output.empty()) {
-    file.close();
-    if (!file) throw WriteError{"cannot write the table '" + line.output + "': the write failed"};
-    TableManifest manifest;
-    manifest.program = kProgram;
-    manifest.version = ProgramVersion();
-    manifest.commandLine = line.arguments;
-    manifest.started = UtcTimestamp(started);
-    manifest.ended = UtcTimestamp(std::chrono::system_clock::now());
-    manifest.runs = writer.Runs();
-    manifest.rows = writer.Rows();
-    manifest.table = FileNameOf(line.output);
-    manifest.sha256 = writer.Sha256Hex();
-    manifest.schemaVersion = kTableSchemaVersion;
-    if (auto error = WriteManifest(line.output, manifest)) throw WriteError{*error};
+  const long long written = keptRuns + outcome.emitted;
+  const bool complete = written == total;
+  sink.Finish();
+  // The series holds exactly the runs the table holds, interrupted or not.
+  if (series) series->Commit();
+  if (file) {
+    file->Commit();
+    TableManifest manifest = BatchManifest(writer, line, started, target);
+    manifest.complete = complete;
+    manifest.planRuns = plan.Runs();
+    manifest.firstRun = first + 1;
+    manifest.lastRun = last;
+    manifest.memoryBudget = line.budgetBytes;
+    if (auto error = WriteManifest(target, manifest)) throw WriteError{*error};
+  }
+  if (!complete) {
+    const int signal = outcome.signal != 0 ? outcome.signal : SIGINT;
+    std::cerr << kProgram << ": interrupted after run " << written << " of " << total;
+    if (file) std::cerr << "; " << target << " holds them (--resume " << target << " continues it)";
+    std::cerr << "\n";
+    return InterruptExitStatus(signal);
   }
   return 0;
 }
 
 int RunSingleMode(const CommandLine& line, const SessionOptions& options) {
-  const auto runs = RunSession(options, line.json, !line.series.empty());
-  if (!line.series.empty()) {
-    std::string text = SeriesHeader() + "\n";
-    for (const auto& run : runs) text += run.series;
-    WriteWholeFile(line.series, text, "the series");
+  DescriptorSink out(STDOUT_FILENO, "standard output");
+  std::string seriesText = SeriesHeader() + "\n";
+  int number = 0;
+  bool allFinished = true;
+  // Each run goes out as it ends; the records stay one JSON document.
+  if (line.json) out.Write("{\"runs\":[");
+  RunSession(options, line.json, !line.series.empty(), [&](SessionRun& run) {
+    ++number;
+    allFinished = allFinished && run.outcome.status == RunStatus::Finished;
+    if (!line.series.empty()) seriesText += run.series;
+    if (line.json) {
+      out.Write(number > 1 ? "," + run.record : run.record);
+    } else {
+      out.Write(SummaryOf(run, number));
+    }
+  });
+  if (line.json) out.Write("]}\n");
+  out.Finish();
+  if (!line.series.empty()) WriteWholeFile(line.series, seriesText, "the series");
+  if (const int signal = InterruptSignal()) {
+    std::cerr << kProgram << ": interrupted after run " << number << " of " << options.runs << "\n";
+    return InterruptExitStatus(signal);
   }
-  if (line.json) {
-    std::vector<std::string> records;
-    for (const auto& run : runs) records.push_back(run.record);
-    std::cout << RunRecordsDocument(records) << "\n";
-  } else {
-    PrintSummary(runs);
+  return allFinished ? 0 : 1;
+}
+
+// --merge: the slices of one batch joined into its whole table, or nothing
+// and the reason.
+int RunMerge(const CommandLine& line) {
+  std::vector<RunTableScan> tables;
+  std::optional<long long> total;
+  std::vector<std::string> command;
+  std::string commandFrom;
+  const std::vector<std::string> sliceOptions = {"--output", "--resume", "--threads", "--shard"};
+  for (const auto& path : line.merge) {
+    try {
+      tables.push_back(ScanRunTable(path));
+    } catch (const InputFileError& error) {
+      throw UsageError{std::string("--merge: ") + error.what()};
+    }
+    struct stat info{};
+    if (::stat(ManifestPath(path).c_str(), &info) != 0) continue;
+    TableManifest manifest;
+    try {
+      manifest = ReadManifest(path);
+    } catch (const ManifestError& error) {
+      throw UsageError{std::string("--merge: ") + error.what()};
+    }
+    if (FileSha256(tables.back()) != manifest.sha256) {
+      throw UsageError{"--merge: " + path + " has changed since it was written: its SHA-256 does not match its "
+                       "manifest"};
+    }
+    if (!manifest.complete) {
+      throw UsageError{"--merge: " + path + " was interrupted (its manifest says it is not complete): --resume " +
+                       path + " with the command that made it completes it"};
+    }
+    const auto defining = DefiningArguments(manifest.commandLine, sliceOptions, kRunningFlags);
+    if (commandFrom.empty()) {
+      command = defining;
+      commandFrom = path;
+    } else if (defining != command) {
+      throw UsageError{"--merge: " + path + " and " + commandFrom + " were made by different commands"};
+    }
+    if (manifest.planRuns > 0) {
+      if (total && *total != manifest.planRuns) {
+        throw UsageError{"--merge: " + path + " belongs to a batch of " + std::to_string(manifest.planRuns) +
+                         " runs, " + commandFrom + " to one of " + std::to_string(*total)};
+      }
+      total = manifest.planRuns;
+    }
   }
-  std::cout.flush();
-  if (!std::cout) throw WriteError{"cannot write to standard output"};
-  for (const auto& run : runs) {
-    if (run.outcome.status != RunStatus::Finished) return 1;
+  const MergePlan plan = PlanMerge(tables, total);
+  if (!plan.ok()) throw UsageError{"--merge: " + plan.error};
+  const auto started = std::chrono::system_clock::now();
+  DescriptorSink standardOutput(STDOUT_FILENO, "standard output");
+  std::unique_ptr<AtomicFileSink> file;
+  try {
+    if (!line.output.empty()) file = std::make_unique<AtomicFileSink>(line.output);
+  } catch (const OutputError& error) {
+    throw WriteError{"cannot write the table '" + line.output + "': " + error.what()};
+  }
+  OutputSink& sink = file ? static_cast<OutputSink&>(*file) : standardOutput;
+  TableWriter writer(sink, 0);
+  KeptSink keep(writer);
+  WriteMerge(tables, plan, keep);
+  long long runs = 0, rows = 0;
+  for (const auto& table : tables) {
+    runs += table.runCount;
+    rows += table.rows;
+  }
+  writer.CountKept(runs, rows);
+  sink.Finish();
+  if (file) {
+    file->Commit();
+    TableManifest manifest = BatchManifest(writer, line, started, line.output);
+    if (total) {
+      manifest.planRuns = *total;
+      manifest.firstRun = 1;
+      manifest.lastRun = *total;
+    }
+    if (auto error = WriteManifest(line.output, manifest)) throw WriteError{*error};
   }
   return 0;
 }
@@ -413,6 +622,19 @@ int Main(int argc, char** argv) {
                  "Write the time series (expertise, motivation and work time per run, task, timestep, agent and "
                  "skill) to a CSV file")
       ->type_name("FILE");
+  app.add_option("--resume", line.resume,
+                 "Continue the interrupted table FILE (written with --output) with the same command: only the "
+                 "missing runs run, and FILE ends as an uninterrupted run would have written it")
+      ->type_name("FILE");
+  app.add_option("--merge", line.merge,
+                 "Join the tables of the slices of one batch (--shard) into its whole table; a run missing or "
+                 "twice is named and nothing is written")
+      ->type_name("FILE...")
+      ->expected(1, CLI::detail::expected_max_vector_size);
+  app.add_option("--memory-budget", line.memoryBudget,
+                 "Memory the runs may use together, e.g. 8G or 512M (default: half of the physical memory); a run "
+                 "that does not fit waits for others to end, and only a run that alone needs more fails")
+      ->type_name("SIZE");
   app.add_flag("--progress", line.progress,
                "Report progress on standard error also when it is not a terminal: one line every 10 seconds");
 
@@ -420,13 +642,34 @@ int Main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
+    std::cout.flush();
+    if (code == 0 && !std::cout) {
+      std::cerr << kProgram << ": cannot write to standard output: " << std::strerror(errno) << "\n";
+      return 3;
+    }
     return code == 0 ? 0 : 2;
   }
   line.runsGiven = runsOption->count() > 0;
   line.threadsGiven = threadsOption->count() > 0;
   if (line.version) {
-    std::cout << kProgram << " " << ProgramVersion() << "\n";
+    DescriptorSink out(STDOUT_FILENO, "standard output");
+    out.Write(std::string(kProgram) + " " + ProgramVersion() + "\n");
+    out.Finish();
     return 0;
+  }
+  InstallInterruptHandlers();
+  if (!line.merge.empty()) {
+    for (const auto* option : app.get_options()) {
+      const std::string name = option->get_name();
+      if (option->count() > 0 && name != "--merge" && name != "--output") {
+        throw UsageError{"--merge joins tables: it takes only --output, not " + name};
+      }
+    }
+    return RunMerge(line);
+  }
+  line.budgetBytes = DefaultMemoryBudget();
+  if (!line.memoryBudget.empty()) {
+    if (auto error = ParseByteSize(line.memoryBudget, line.budgetBytes)) throw UsageError{"--memory-budget: " + *error};
   }
 
   const SessionOptions options = SessionFrom(line);
@@ -452,6 +695,12 @@ int main(int argc, char** argv) {
   } catch (const WriteError& error) {
     std::cerr << kProgram << ": " << error.reason << "\n";
     return 3;
+  } catch (const OutputError& error) {
+    std::cerr << kProgram << ": " << error.what() << "\n";
+    return 3;
+  } catch (const InputFileError& error) {
+    std::cerr << kProgram << ": " << error.what() << "\n";
+    return 2;
   } catch (const std::bad_alloc&) {
     std::cerr << kProgram << ": out of memory\n";
     return 2;

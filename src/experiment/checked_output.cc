@@ -75,7 +75,7 @@ AtomicFileSink::AtomicFileSink(std::string path) : path_(std::move(path)) {
   }
   const int error = errno;
   temporary_.clear();
-  Fail("cannot create a file in the folder of", path_, error);
+  throw OutputError("cannot create a temporary file for " + path_ + " in " + FolderOf(path_) + ": " + Reason(error));
 }
 
 AtomicFileSink::~AtomicFileSink() {

@@ -7,6 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "experiment/checked_output.h"
+#include "experiment/input_file.h"
+
 namespace davrel3 {
 
 std::string UtcTimestamp(std::chrono::system_clock::time_point when) {
@@ -31,6 +34,13 @@ std::string ManifestText(const TableManifest& manifest) {
   json["rows"] = manifest.rows;
   json["table"] = manifest.table;
   json["sha256"] = manifest.sha256;
+  json["complete"] = manifest.complete;
+  if (manifest.planRuns > 0) {
+    json["plan_runs"] = manifest.planRuns;
+    json["first_run"] = manifest.firstRun;
+    json["last_run"] = manifest.lastRun;
+  }
+  if (manifest.memoryBudget > 0) json["memory_budget"] = manifest.memoryBudget;
   // A command-line text that is not UTF-8 is written with replacement marks
   // rather than stopping the manifest.
   return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
@@ -44,14 +54,68 @@ std::string FileNameOf(const std::string& path) {
 }
 
 std::optional<std::string> WriteManifest(const std::string& tablePath, const TableManifest& manifest) {
-  const std::string path = ManifestPath(tablePath);
-  const std::string text = ManifestText(manifest);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return "Cannot write the manifest " + path + ": " + std::strerror(errno);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out) return "Cannot write the manifest " + path + ": the write failed (is the disk full?)";
+  try {
+    WriteFileAtomically(ManifestPath(tablePath), ManifestText(manifest));
+  } catch (const OutputError& error) {
+    return std::string("Cannot write the manifest: ") + error.what();
+  }
   return std::nullopt;
+}
+
+namespace {
+
+template <typename T>
+T Member(const nlohmann::json& json, const char* key, const std::string& path) {
+  const auto it = json.find(key);
+  if (it == json.end()) throw ManifestError(path + " has no \"" + key + "\": it is not a manifest of this program");
+  try {
+    return it->get<T>();
+  } catch (const nlohmann::json::exception&) {
+    throw ManifestError(path + ": \"" + key + "\" does not hold what a manifest of this program holds there");
+  }
+}
+
+template <typename T>
+T Optional(const nlohmann::json& json, const char* key, const std::string& path, T absent) {
+  return json.contains(key) ? Member<T>(json, key, path) : absent;
+}
+
+}  // namespace
+
+TableManifest ReadManifest(const std::string& tablePath) {
+  const std::string path = ManifestPath(tablePath);
+  std::string text;
+  try {
+    text = ReadWholeFile(path, std::int64_t{1} << 20);
+  } catch (const InputFileError& error) {
+    throw ManifestError(error.what());
+  }
+  nlohmann::json json;
+  try {
+    json = nlohmann::json::parse(text);
+  } catch (const nlohmann::json::exception&) {
+    throw ManifestError(path + " is not valid JSON: it was cut off or changed by hand");
+  }
+  if (!json.is_object() || json.value("format", std::string()) != kManifestFormat) {
+    throw ManifestError(path + " is not a manifest of this program");
+  }
+  TableManifest manifest;
+  manifest.schemaVersion = Member<int>(json, "schema_version", path);
+  manifest.program = Member<std::string>(json, "program", path);
+  manifest.version = Member<std::string>(json, "version", path);
+  manifest.commandLine = Member<std::vector<std::string>>(json, "command_line", path);
+  manifest.started = Member<std::string>(json, "started", path);
+  manifest.ended = Member<std::string>(json, "ended", path);
+  manifest.runs = Member<long long>(json, "runs", path);
+  manifest.rows = Member<long long>(json, "rows", path);
+  manifest.table = Member<std::string>(json, "table", path);
+  manifest.sha256 = Member<std::string>(json, "sha256", path);
+  manifest.complete = Optional<bool>(json, "complete", path, true);
+  manifest.planRuns = Optional<long long>(json, "plan_runs", path, 0);
+  manifest.firstRun = Optional<long long>(json, "first_run", path, 0);
+  manifest.lastRun = Optional<long long>(json, "last_run", path, 0);
+  manifest.memoryBudget = Optional<std::int64_t>(json, "memory_budget", path, 0);
+  return manifest;
 }
 
 }  // namespace davrel3

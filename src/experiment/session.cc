@@ -1,9 +1,13 @@
 #include "session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "experiment/parameter_file.h"
+#include "experiment/interrupt.h"
+#include "experiment/record.h"
+#include "experiment/run_memory.h"
 #include "experiment/series.h"
 #include "model/int_text.h"
 
@@ -86,20 +90,45 @@ SessionRun Refused(const Workbench& bench, const std::string& message, bool with
 
 }  // namespace
 
-std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecords, bool withSeries) {
+namespace {
+
+// A single session's runs stop at the end of a timestep once interrupted.
+class InterruptObserver : public RunObserver {
+ public:
+  bool CancelRequested() override { return Interrupted(); }
+};
+
+}  // namespace
+
+std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecords, bool withSeries,
+                                   const std::function<void(SessionRun&)>& each) {
   InMemoryPanel panel;
   Workbench bench(panel);
-  std::vector<SessionRun> runs;
+  InterruptObserver observer;
+  bench.SetObserver(&observer);
+  std::vector<SessionRun> collected;
+  struct Runs {
+    std::vector<SessionRun>& collected;
+    const std::function<void(SessionRun&)>& each;
+    void push_back(SessionRun&& run) {
+      if (each) {
+        each(run);
+      } else {
+        collected.push_back(std::move(run));
+      }
+    }
+  } runs{collected, each};
   if (auto refusal = TryCommit([&] { PrepareSession(bench, options); })) {
     runs.push_back(Refused(bench, *refusal, withRecords));
-    return runs;
+    return collected;
   }
   if (auto refusal = TryCommit([&] { CommitSession(bench, options); })) {
     runs.push_back(Refused(bench, *refusal, withRecords));
-    return runs;
+    return collected;
   }
   if (options.levelsRotation) ApplyRotationLevels(bench);
   for (int r = 0; r < options.runs; ++r) {
+    if (Interrupted()) break;
     if (r > 0) {
       if (auto okRefusal = TryCommit([&] { bench.OKButtonClick(); })) {
         runs.push_back(Refused(bench, *okRefusal, withRecords));
@@ -112,35 +141,83 @@ std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecor
       run.outcome.status = RunStatus::Failed;
       run.outcome.message = *drawRefusal;
     }
+    // A run an interrupt cut short is not reported: its numbers are not its own.
+    if (run.outcome.status == RunStatus::Cancelled && Interrupted()) break;
     if (withRecords) run.record = RunRecord(bench, run.outcome, parameters);
     if (withSeries) run.series = SeriesRows(bench, run.outcome, r + 1);
     run.workTimeGrid = bench.State().WorkTimeGrid.RowMajor();
     runs.push_back(std::move(run));
   }
-  return runs;
+  return collected;
 }
 
 namespace {
 
+// Asks the guard, at the end of every timestep, for the memory the run
+// holds by then, and passes on its request to stop.
+class GuardObserver : public RunObserver {
+ public:
+  GuardObserver(const Workbench& bench, RunGuard& guard) : bench_(bench), guard_(guard) {}
+  bool CancelRequested() override {
+    const std::int64_t now = std::min(RunBytesNow(bench_), guard_.Budget());
+    if (guard_.NeedBytes(now) != RunGuard::Need::Granted) return true;
+    return guard_.StopRequested();
+  }
+
+ private:
+  const Workbench& bench_;
+  RunGuard& guard_;
+};
+
+std::string MemoryText(std::int64_t bytes) {
+  const double gib = static_cast<double>(bytes) / static_cast<double>(std::int64_t{1} << 30);
+  if (gib >= 1) return ShortestNumber(std::round(gib * 10) / 10) + " GiB";
+  return IntToStr((bytes + (1 << 20) - 1) >> 20) + " MiB";
+}
+
 // Prepares, commits and runs one table run; `commit` is the run's commit step.
-TableRun RunTableSession(const SessionOptions& options, long long run, bool withSeries,
-                         const std::function<void(Workbench&)>& commit, RunObserver* observer = nullptr) {
+// With a guard, the guard watches the run; otherwise `observer`, if any.
+std::optional<TableRun> RunTableSession(const SessionOptions& options, long long run, bool withSeries,
+                                        const std::function<void(Workbench&)>& commit, RunGuard* guard,
+                                        RunObserver* observer = nullptr) {
   InMemoryPanel panel;
   Workbench bench(panel);
-  bench.SetObserver(observer);
+  std::optional<GuardObserver> guardObserver;
+  if (guard) {
+    guardObserver.emplace(bench, *guard);
+    bench.SetObserver(&*guardObserver);
+  } else {
+    bench.SetObserver(observer);
+  }
   // Rows need no per-timestep history and no grid texts; series rows do.
   bench.State().TablesOnly = !withSeries;
   RunOutcome outcome;
   ParameterValues atStart;
   bool started = false;
-  auto refusal = TryCommit([&] {
-    PrepareSession(bench, options);
-    commit(bench);
-    if (options.levelsRotation) ApplyRotationLevels(bench);
-    atStart = ReadParameters(panel);
-    started = true;
-    outcome = bench.StartButtonClick();
-  });
+  auto refusal = TryCommit([&] { PrepareSession(bench, options); });
+  if (!refusal && guard) {
+    // Reserved before the commit allocates anything, so runs that would not
+    // fit side by side never hold their memory at once.
+    const std::int64_t need = RunStartBytes(panel);
+    const auto granted = guard->NeedBytes(need);
+    if (granted == RunGuard::Need::Stop) return std::nullopt;
+    if (granted == RunGuard::Need::TooLarge) {
+      refusal = "the run would need about " + MemoryText(need) + " of memory, more than the memory budget of " +
+                MemoryText(guard->Budget()) + " (--memory-budget)";
+      started = true;  // reported as a failed run, not as a refused commit
+      atStart = ReadParameters(panel);
+    }
+  }
+  if (!refusal) {
+    refusal = TryCommit([&] {
+      commit(bench);
+      if (options.levelsRotation) ApplyRotationLevels(bench);
+      atStart = ReadParameters(panel);
+      started = true;
+      outcome = bench.StartButtonClick();
+    });
+  }
+  if (guard && outcome.status == RunStatus::Cancelled && guard->StopRequested()) return std::nullopt;
   if (refusal) {
     // A refusal before START, or a draw after it that could not go through.
     outcome = started ? RunOutcome{RunStatus::Failed, *refusal, outcome.timesteps}
@@ -155,22 +232,45 @@ TableRun RunTableSession(const SessionOptions& options, long long run, bool with
 
 }  // namespace
 
+namespace {
+
+std::function<void(Workbench&)> CommitStep(const SessionOptions& options, const std::optional<Condition>& condition) {
+  if (!condition) return [&options](Workbench& bench) { CommitSession(bench, options); };
+  return [condition](Workbench& bench) {
+    ParameterPanel& panel = bench.Panel();
+    panel.SetItemIndex(Choice::FitNoFit, condition->fit);
+    panel.SetItemIndex(Choice::Newcomer, condition->newcomer);
+    panel.SetItemIndex(Choice::HiLo, condition->skills);
+    bench.DefineButtonClick();
+  };
+}
+
+}  // namespace
+
 TableRun RunCondition(const SessionOptions& options, const Condition& condition, long long run, bool withSeries,
                       RunObserver* observer) {
-  return RunTableSession(
-      options, run, withSeries,
-      [&](Workbench& bench) {
-        ParameterPanel& panel = bench.Panel();
-        panel.SetItemIndex(Choice::FitNoFit, condition.fit);
-        panel.SetItemIndex(Choice::Newcomer, condition.newcomer);
-        panel.SetItemIndex(Choice::HiLo, condition.skills);
-        bench.DefineButtonClick();
-      },
-      observer);
+  return *RunTableSession(options, run, withSeries, CommitStep(options, condition), nullptr, observer);
 }
 
 TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries) {
-  return RunTableSession(options, run, withSeries, [&](Workbench& bench) { CommitSession(bench, options); });
+  return *RunTableSession(options, run, withSeries, CommitStep(options, std::nullopt), nullptr);
+}
+
+std::optional<TableRun> RunGuarded(const SessionOptions& options, const std::optional<Condition>& condition,
+                                   long long run, bool withSeries, RunGuard& guard) {
+  return RunTableSession(options, run, withSeries, CommitStep(options, condition), &guard);
+}
+
+TableRun FailedRun(const SessionOptions& options, long long run, const std::string& message) {
+  TableRow row;
+  row.run = run;
+  row.config = options.config.value_or("");
+  row.levels = LevelsLabel(options);
+  row.status = RunStatus::Failed;
+  row.message = message;
+  TableRun result;
+  result.rows.push_back(std::move(row));
+  return result;
 }
 
 std::optional<std::string> CommitRefusal(const SessionOptions& options) {

@@ -5,12 +5,14 @@
 // experimental design, each in a fresh workbench.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "experiment/design.h"
+#include "experiment/ordered_runs.h"
 #include "experiment/table_row.h"
 #include "experiment/memory_budget.h"
 #include "experiment/run_memory.h"
@@ -60,8 +62,11 @@ void PrepareSession(Workbench& bench, const SessionOptions& options);
 void CommitSession(Workbench& bench, const SessionOptions& options);
 
 // The whole session, START as often as options.runs says; run numbers of the
-// series count from 1.
-std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecords, bool withSeries = false);
+// series count from 1. With `each`, every run goes to it as it ends and none
+// is kept. After an interrupt no further START is pressed, and a run it cut
+// short is left out.
+std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecords, bool withSeries = false,
+                                   const std::function<void(SessionRun&)>& each = nullptr);
 
 // What one run of a table brings back: its rows and, when asked for, its
 // series rows.
@@ -78,6 +83,19 @@ TableRun RunCondition(const SessionOptions& options, const Condition& condition,
 // A session with a single START: steps 1 to 5, the commit (Define, or OK when
 // texts were typed), the rotation levels if asked, START.
 TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries = false);
+
+// A table run as a batch runs it (see ordered_runs.h): before the commit it
+// takes the memory the run's sizes need from the guard's budget (a run that
+// alone needs more fails with a message saying so), it takes more as the
+// history grows, and it stops at the end of a timestep when the guard asks.
+// Nothing when it stopped so: the run is not over and its rows are not
+// known.
+std::optional<TableRun> RunGuarded(const SessionOptions& options, const std::optional<Condition>& condition,
+                                   long long run, bool withSeries, RunGuard& guard);
+
+// The one row of a run that ended with an error of the program rather than
+// of the model (an exception that reached the batch), with its message.
+TableRun FailedRun(const SessionOptions& options, long long run, const std::string& message);
 
 // Why a session's own commit (steps 1 to 6) would be refused, if it would:
 // a table checks its base session before any run.

@@ -8,6 +8,8 @@
 #include <set>
 #include <thread>
 
+#include "experiment/interrupt.h"
+#include "experiment/thread_start.h"
 #include "model/int_text.h"
 
 namespace davrel3 {
@@ -354,15 +356,15 @@ void ShardRange(long long runs, long long k, long long n, long long& first, long
 
 namespace {
 
-// Calls work(run) for every run of [first, last) on `threads` threads.
+// Calls work(run) for every run of [first, last) on up to `threads` threads
+// (the calling one among them), until an interrupt. `work` must not throw.
 void ForEachRun(long long first, long long last, int threads, const std::function<void(long long)>& work) {
   std::atomic<long long> next{first};
   auto worker = [&] {
-    for (long long run = next.fetch_add(1); run < last; run = next.fetch_add(1)) work(run);
+    for (long long run = next.fetch_add(1); run < last && !Interrupted(); run = next.fetch_add(1)) work(run);
   };
   threads = static_cast<int>(std::clamp<long long>(threads, 1, std::max<long long>(1, last - first)));
-  std::vector<std::thread> pool;
-  for (int t = 1; t < threads; ++t) pool.emplace_back(worker);
+  std::vector<std::thread> pool = StartThreads(threads - 1, worker);
   worker();
   for (auto& t : pool) t.join();
 }
@@ -374,7 +376,12 @@ PlanShape MeasurePlan(const SessionOptions& base, const SweepPlan& plan, long lo
   std::atomic<int> agents{0};
   std::atomic<long long> rows{0};
   ForEachRun(0, plan.Runs(), threads, [&](long long run) {
-    const SessionShape shape = CommittedShape(plan.OptionsOf(base, run), plan.ConditionOf(run));
+    SessionShape shape;
+    try {
+      shape = CommittedShape(plan.OptionsOf(base, run), plan.ConditionOf(run));
+    } catch (...) {
+      // The run itself will show what went wrong, in a failed row.
+    }
     for (int seen = agents.load(); shape.agents > seen && !agents.compare_exchange_weak(seen, shape.agents);) {
     }
     if (run >= first && run < last) rows += shape.rows;
@@ -382,80 +389,19 @@ PlanShape MeasurePlan(const SessionOptions& base, const SweepPlan& plan, long lo
   return PlanShape{agents.load(), rows.load()};
 }
 
-TableRun RunOne(const SessionOptions& base, const SweepPlan& plan, long long run, bool withSeries) {
-  const SessionOptions options = plan.OptionsOf(base, run);
-  if (const auto condition = plan.ConditionOf(run)) return RunCondition(options, *condition, run + 1, withSeries);
-  return RunSingle(options, run + 1, withSeries);
-}
-
-void RunSweep(const SessionOptions& base, const SweepPlan& plan, long long first, long long last, int threads,
-              bool withSeries, const std::function<void(long long, const TableRun&)>& emit,
-              const std::function<void(long long, long long)>& progress) {
-  const long long total = last - first;
-  if (total <= 0) return;
-  if (threads < 1) threads = 1;
-  if (threads > total) threads = static_cast<int>(total);
-
-  std::mutex mutex;
-  std::condition_variable ready;
-  std::map<long long, TableRun> finished;  // done runs not yet emitted
-  std::atomic<long long> next{first};
-  // Workers stay at most this far ahead of the emitted rows, so memory stays
-  // bounded however long the sweep.
-  const long long window = 64LL * threads;
-  long long emitted = first;
-
-  auto worker = [&] {
-    for (;;) {
-      long long run;
-      {
-        std::unique_lock lock(mutex);
-        ready.wait(lock, [&] { return next.load() >= last || next.load() < emitted + window; });
-        run = next.fetch_add(1);
-      }
-      if (run >= last) return;
-      TableRun result = RunOne(base, plan, run, withSeries);
-      {
-        std::lock_guard lock(mutex);
-        finished.emplace(run, std::move(result));
-      }
-      ready.notify_all();
-    }
-  };
-  std::vector<std::thread> pool;
-  for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
-  // If emit or progress throws, no further run starts and the workers end
-  // before the exception goes on.
-  auto stop = [&] {
-    {
-      std::lock_guard lock(mutex);
-      next = last;
-    }
-    ready.notify_all();
-    for (auto& t : pool) t.join();
-  };
-  try {
-    while (emitted < last) {
-      TableRun result;
-      {
-        std::unique_lock lock(mutex);
-        ready.wait(lock, [&] { return finished.count(emitted) > 0; });
-        result = std::move(finished[emitted]);
-        finished.erase(emitted);
-      }
-      emit(emitted, result);
-      {
-        std::lock_guard lock(mutex);
-        ++emitted;
-      }
-      ready.notify_all();
-      if (progress) progress(emitted - first, total);
-    }
-  } catch (...) {
-    stop();
-    throw;
-  }
-  stop();
+OrderedRunsOutcome RunSweep(const SessionOptions& base, const SweepPlan& plan, long long first, long long last,
+                            int threads, bool withSeries, MemoryBudget* budget,
+                            const std::function<void(long long, const TableRun&)>& emit,
+                            const std::function<void(long long, long long)>& progress) {
+  return RunInOrder<TableRun>(
+      first, last, threads, budget,
+      [&](long long run, RunGuard& guard) {
+        return RunGuarded(plan.OptionsOf(base, run), plan.ConditionOf(run), run + 1, withSeries, guard);
+      },
+      [&](long long run, const std::string& message) {
+        return FailedRun(plan.OptionsOf(base, run), run + 1, message);
+      },
+      [&](long long run, TableRun& result) { emit(run, result); }, progress);
 }
 
 }  // namespace davrel3

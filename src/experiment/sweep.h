@@ -104,11 +104,16 @@ struct PlanShape {
 PlanShape MeasurePlan(const SessionOptions& base, const SweepPlan& plan, long long first, long long last,
                       int threads);
 
-// Runs [first, last) on `threads` threads and hands each run's results to
-// emit, in run order, on the calling thread. progress(done, total) follows
-// each run.
-void RunSweep(const SessionOptions& base, const SweepPlan& plan, long long first, long long last, int threads,
-              bool withSeries, const std::function<void(long long run, const TableRun& result)>& emit,
-              const std::function<void(long long done, long long total)>& progress = nullptr);
+// Runs [first, last) on `threads` threads (fewer if the system will not start
+// them) within the memory budget (none: no budget) and hands each run's
+// results to emit, in run order, on the calling thread; progress(done, total)
+// follows each run. An exception in a run becomes its failed row; an
+// interrupt ends the batch early after the unbroken prefix of runs (see
+// ordered_runs.h). An exception from emit or progress ends it too and goes on
+// to the caller once every worker has stopped.
+OrderedRunsOutcome RunSweep(const SessionOptions& base, const SweepPlan& plan, long long first, long long last,
+                            int threads, bool withSeries, MemoryBudget* budget,
+                            const std::function<void(long long run, const TableRun& result)>& emit,
+                            const std::function<void(long long done, long long total)>& progress = nullptr);
 
 }  // namespace davrel3

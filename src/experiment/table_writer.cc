@@ -2,11 +2,22 @@
 
 namespace davrel3 {
 
-TableWriter::TableWriter(std::ostream& out, int agents) : out_(out), agents_(agents) {}
+TableWriter::TableWriter(OutputSink& out, int agents) : out_(out), agents_(agents) {}
 
 void TableWriter::Write(const std::string& line) {
-  out_.write(line.data(), static_cast<std::streamsize>(line.size()));
+  // One write per row: an interrupted stream never ends inside a row.
+  out_.Write(line);
   hash_.Update(line);
+}
+
+void TableWriter::WriteKept(std::string_view bytes) {
+  out_.Write(bytes);
+  hash_.Update(bytes);
+}
+
+void TableWriter::CountKept(long long runs, long long rows) {
+  runs_ += runs;
+  rows_ += rows;
 }
 
 void TableWriter::WriteHeader() { Write(TableHeader(agents_) + "\n"); }
@@ -17,6 +28,15 @@ void TableWriter::WriteRun(const std::vector<TableRow>& rows) {
     ++rows_;
   }
   ++runs_;
+}
+
+TableManifest TableWriter::Manifest() const {
+  TableManifest manifest;
+  manifest.runs = runs_;
+  manifest.rows = rows_;
+  manifest.sha256 = Sha256Hex();
+  manifest.schemaVersion = kTableSchemaVersion;
+  return manifest;
 }
 
 std::string TableText(const std::vector<TableRow>& rows, int agents) {

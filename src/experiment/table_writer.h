@@ -3,10 +3,11 @@
 // and hashes every byte for the manifest.
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "experiment/checked_output.h"
+#include "experiment/manifest.h"
 #include "experiment/sha256.h"
 #include "experiment/table_format.h"
 
@@ -15,23 +16,29 @@ namespace davrel3 {
 class TableWriter {
  public:
   // `agents` is the table's agent column count (the plan's largest group).
-  TableWriter(std::ostream& out, int agents);
+  // Every write goes to `out` as it comes; a failing write throws
+  // OutputError.
+  TableWriter(OutputSink& out, int agents);
 
   void WriteHeader();
   void WriteRun(const std::vector<TableRow>& rows);
+  // Bytes of a table written before (the kept part of a resumed one), with
+  // the runs and rows they hold: hashed and counted as if written here.
+  void WriteKept(std::string_view bytes);
+  void CountKept(long long runs, long long rows);
 
   long long Runs() const { return runs_; }
   long long Rows() const { return rows_; }
   // SHA-256 of everything written so far.
   std::string Sha256Hex() const { return hash_.HexDigest(); }
-  // False once a write has failed.
-  bool Good() const { return out_.good(); }
-  std::ostream& Stream() { return out_; }
+  // The manifest's account of what was written: runs, rows, the table's
+  // SHA-256 and the schema version; the caller adds who wrote it and when.
+  TableManifest Manifest() const;
 
  private:
   void Write(const std::string& line);
 
-  std::ostream& out_;
+  OutputSink& out_;
   int agents_;
   long long runs_ = 0;
   long long rows_ = 0;
