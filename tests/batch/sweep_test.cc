@@ -1,6 +1,8 @@
 // Sweeps: the same table whatever the thread count, and the slices of a
-// sharded sweep concatenate into it.
+// sharded sweep, each with its header, join into it.
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <set>
 #include <sstream>
@@ -15,6 +17,7 @@ namespace davrel3 {
 namespace {
 
 using testing::RunBatchShell;
+using testing::RunShellCommand;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -29,9 +32,26 @@ TEST(Sweep, RowsAreTheSameForOneAndTwoThreadsAndForTheUnionOfThreeShards) {
   const auto two = RunBatchShell(sweep + " --threads 2", false);
   ASSERT_EQ(one.exitCode, 0);
   EXPECT_EQ(one.out, two.out);
-  std::string joined;
-  for (int k = 1; k <= 3; ++k) joined += RunBatchShell(sweep + " --threads 2 --shard " + std::to_string(k) + "/3", false).out;
+  // Every slice carries the header; below it, the slices' rows concatenate
+  // into the whole table, and --merge joins the slices' files into it.
+  const std::string header = Lines(one.out)[0] + "\n";
+  const std::string folder = ::testing::TempDir() + "davrel3-sweep-" + std::to_string(::getpid());
+  ASSERT_EQ(RunShellCommand("mkdir -p '" + folder + "'").exitCode, 0);
+  std::string joined = header;
+  std::string slices;
+  for (int k = 1; k <= 3; ++k) {
+    const std::string slice = folder + "/slice-" + std::to_string(k) + ".csv";
+    const auto part = RunBatchShell(sweep + " --threads 2 --shard " + std::to_string(k) + "/3 --output '" + slice +
+                                        "' && cat '" + slice + "'",
+                                    false);
+    ASSERT_EQ(part.exitCode, 0);
+    ASSERT_EQ(part.out.rfind(header, 0), 0u) << "slice " << k << " has no header";
+    joined += part.out.substr(header.size());
+    slices = " '" + slice + "'" + slices;  // in reverse: the runs give the order
+  }
   EXPECT_EQ(joined, one.out);
+  EXPECT_EQ(RunBatchShell("--merge" + slices, false).out, one.out);
+  RunShellCommand("rm -rf '" + folder + "'");
 
   // 3 x 3 points, one task each, numbered in order, first sweep slowest.
   const auto table = davrel3::testing::ReadCsvTable(one.out);
