@@ -2,12 +2,18 @@
 // creation commits the start-up configuration), then the chart window; the
 // event loop runs until the main window is closed.
 #include <QApplication>
+#include <QIcon>
 
 #include "program_windows.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setStyle("Fusion");
+  QApplication::setApplicationName("Davrel3");
+  // The desktop entry's name, so that a desktop shell shows this window under
+  // the entry's name and icon.
+  QGuiApplication::setDesktopFileName("org.davrel3.Davrel3");
+  QApplication::setWindowIcon(QIcon(":/icons/davrel3.svg"));
   // Closing the main window ends the program, also while the chart window is
   // still open.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -2,9 +2,9 @@
 # check_deb.sh DEB: checks the Debian package as a user gets it. Its contents
 # hold the programs, the desktop entry, the icons and the man pages; its
 # dependencies name the Qt 6 runtime; once installed with apt-get, the
-# installed davrel3 opens its main window "Davrel3" on a virtual display
-# within 10 s. Needs root (or sudo) for apt-get. A davrel3 package that was
-# not installed before is removed again afterwards.
+# installed davrel3 opens its main window "Davrel3", with the program icon,
+# on a virtual display within 10 s. Needs root (or sudo) for apt-get. A
+# davrel3 package that was not installed before is removed again afterwards.
 set -euo pipefail
 deb="$(realpath "$1")"
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -25,8 +25,6 @@ depends="$(dpkg-deb -f "$deb" Depends)"
 for lib in libqt6widgets6 libqt6charts6 libqt6datavisualization6 libqt6svg6 libc6; do
   grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib: $depends"
 done
-dpkg-deb -f "$deb" Version | grep -Eq '^[0-9]+(\.[0-9]+)+' ||
-  fail "the package's version is not the program's: $(dpkg-deb -f "$deb" Version)"
 
 # One package test at a time on this machine: they install the same package.
 exec 9>/tmp/davrel3-package-test.lock
@@ -43,6 +41,16 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeo
   fail "apt-get could not install $deb"
 [ "$(dpkg-query -W -f='${Version}' davrel3)" = "$(dpkg-deb -f "$deb" Version)" ] ||
   fail "the installed davrel3 is not the package's version"
+# The package's version is the one the installed runner reports:
+# "davrel3-batch 1.0 (commit abc)" is packaged as 1.0+gitabc.
+reported="$(/usr/bin/davrel3-batch --version)" || fail "the installed davrel3-batch --version failed"
+pattern='^davrel3-batch ([0-9.]+)( \(commit ([0-9a-f]+)(-modified)?\))?$'
+[[ "$reported" =~ $pattern ]] || fail "the installed davrel3-batch reports an unreadable version: $reported"
+expected="${BASH_REMATCH[1]}"
+[ -n "${BASH_REMATCH[3]}" ] && expected+="+git${BASH_REMATCH[3]}"
+[ -n "${BASH_REMATCH[4]}" ] && expected+=".modified"
+[ "$(dpkg-deb -f "$deb" Version)" = "$expected" ] ||
+  fail "the package's version $(dpkg-deb -f "$deb" Version) is not the program's ($reported)"
 # The whole table, not a pipe cut short: the runner reports a closed pipe as
 # a failed write.
 design=$(/usr/bin/davrel3-batch --design) || fail "the installed davrel3-batch --design failed"
@@ -56,9 +64,14 @@ xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
   start=$(date +%s%N)
   while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 10000 ]; do
     if xwininfo -root -tree | grep -q "\"Davrel3\""; then
+      # The window carries the program icon (the one the desktop entry names).
+      icon=$(xprop -name Davrel3 _NET_WM_ICON 2>&1 | head -c 200)
       kill "$pid"
       wait "$pid" 2>/dev/null || true
-      exit 0
+      case "$icon" in
+        *"Icon ("*) exit 0 ;;
+        *) echo "the main window has no icon: $icon"; exit 1 ;;
+      esac
     fi
     kill -0 "$pid" 2>/dev/null || { echo "davrel3 exited before showing its window"; exit 1; }
     sleep 0.1
