@@ -565,6 +565,9 @@ std::vector<std::string> Words(Choice choice) {
 }
 
 int Main(int argc, char** argv) {
+  // A reader that goes away (a pipe into `head`) is a failed write like any
+  // other: exit 3 with the reason, rather than death by SIGPIPE.
+  ::signal(SIGPIPE, SIG_IGN);
   CLI::App app{"Davrel3 headless runner: runs the simulation without a window and prints its results."};
   app.set_help_flag("-h,--help", "Print this help and exit");
   app.footer(kExitStatuses);
@@ -631,7 +634,7 @@ int Main(int argc, char** argv) {
                  "twice is named and nothing is written")
       ->type_name("FILE...")
       ->expected(1, CLI::detail::expected_max_vector_size);
-  app.add_option("--memory-budget", line.memoryBudget,
+  auto* budgetOption = app.add_option("--memory-budget", line.memoryBudget,
                  "Memory the runs may use together, e.g. 8G or 512M (default: half of the physical memory); a run "
                  "that does not fit waits for others to end, and only a run that alone needs more fails")
       ->type_name("SIZE");
@@ -668,7 +671,7 @@ int Main(int argc, char** argv) {
     return RunMerge(line);
   }
   line.budgetBytes = DefaultMemoryBudget();
-  if (!line.memoryBudget.empty()) {
+  if (budgetOption->count() > 0) {
     if (auto error = ParseByteSize(line.memoryBudget, line.budgetBytes)) throw UsageError{"--memory-budget: " + *error};
   }
 

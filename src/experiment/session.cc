@@ -202,7 +202,7 @@ std::optional<TableRun> RunTableSession(const SessionOptions& options, long long
     const auto granted = guard->NeedBytes(need);
     if (granted == RunGuard::Need::Stop) return std::nullopt;
     if (granted == RunGuard::Need::TooLarge) {
-      refusal = "the run would need about " + MemoryText(need) + " of memory, more than the memory budget of " +
+      refusal = "The run would need about " + MemoryText(need) + " of memory, more than the memory budget of " +
                 MemoryText(guard->Budget()) + " (--memory-budget)";
       started = true;  // reported as a failed run, not as a refused commit
       atStart = ReadParameters(panel);
