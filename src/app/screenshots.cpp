@@ -12,6 +12,9 @@
 #include <cstdio>
 
 #include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QTableView>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
@@ -29,6 +32,8 @@
 #include "program_windows.h"
 #include "design_results.h"
 #include "design_runner.h"
+#include "skill_levels_editor.h"
+#include "widget_panel.h"
 
 namespace {
 
@@ -143,6 +148,24 @@ int main(int argc, char* argv[]) {
   } else {
     std::fprintf(stderr, "the design run did not finish\n");
     ok = false;
+  }
+
+  // The skill levels editor for a group of ten agents: agents 7 to 10 filled
+  // with the rotation pattern, agent 3 edited by hand.
+  {
+    ProgramWindows levels;
+    TParForm& form = levels.parForm;
+    form.Panel().Edit(davrel3::Field::NrofAg)->setText("10");
+    form.OKButtonClick();
+    SkillLevelsEditor editor(form.Bench(), &form);
+    editor.show();
+    QAbstractItemModel* model = editor.View()->model();
+    editor.View()->selectionModel()->select(QItemSelection(model->index(6, 0), model->index(9, 9)),
+                                            QItemSelectionModel::ClearAndSelect);
+    editor.FillRotation();
+    editor.View()->clearSelection();
+    model->setData(model->index(2, 3), "12.5");
+    ok = Save(editor, dir, "levels-editor.png") && ok;
   }
   return ok ? 0 : 1;
 }

@@ -84,6 +84,7 @@ SkillLevelsEditor::SkillLevelsEditor(davrel3::Workbench& bench, QWidget* parent)
   view_->horizontalHeader()->setDefaultSectionSize(std::max(52, view_->fontMetrics().horizontalAdvance("000.00") + 14));
   view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 8);
   view_->installEventFilter(new ClipboardKeys(this));
   connect(model_, &LevelTableModel::Refused, this, [this](const QString& message) { Say(message, true); });
   connect(model_, &LevelTableModel::CellEdited, this, [this](const LevelCell& cell) {
@@ -100,7 +101,7 @@ SkillLevelsEditor::SkillLevelsEditor(davrel3::Workbench& bench, QWidget* parent)
   valueEdit_ = new QLineEdit(fills);
   valueEdit_->setObjectName("FillValueEdit");
   valueEdit_->setPlaceholderText("e.g. 15.5");
-  valueEdit_->setMaximumWidth(90);
+  valueEdit_->setMaximumWidth(110);
   auto* valueButton = new QPushButton("Set to value", fills);
   valueButton->setObjectName("FillValueButton");
   connect(valueButton, &QPushButton::clicked, this, [this] { FillValue(valueEdit_->text()); });
@@ -125,6 +126,7 @@ SkillLevelsEditor::SkillLevelsEditor(davrel3::Workbench& bench, QWidget* parent)
   copySource_ = new QSpinBox(fills);
   copySource_->setObjectName("CopySourceBox");
   copySource_->setRange(1, 1);
+  copySource_->setMaximumWidth(110);
   auto* copyButton = new QPushButton("Copy onto the selected agents", fills);
   copyButton->setObjectName("CopyAgentButton");
   copyButton->setToolTip("Every skill's expertise and motivation of the agent chosen, onto each agent with a "
@@ -134,14 +136,14 @@ SkillLevelsEditor::SkillLevelsEditor(davrel3::Workbench& bench, QWidget* parent)
   grid->addWidget(new QLabel("Value", fills), 0, 0);
   grid->addWidget(valueEdit_, 0, 1);
   grid->addWidget(valueButton, 0, 2);
-  grid->addWidget(rotationButton, 0, 4, 1, 2);
+  grid->addWidget(rotationButton, 0, 3);
   grid->addWidget(new QLabel("Profile", fills), 1, 0);
   grid->addWidget(profileBox_, 1, 1, 1, 2);
-  grid->addWidget(profileButton, 1, 3);
-  grid->addWidget(new QLabel("Copy agent", fills), 1, 4, Qt::AlignRight);
-  grid->addWidget(copySource_, 1, 5);
-  grid->addWidget(copyButton, 1, 6);
-  grid->setColumnStretch(7, 1);
+  grid->addWidget(profileButton, 1, 3, Qt::AlignLeft);
+  grid->addWidget(new QLabel("Copy agent", fills), 2, 0);
+  grid->addWidget(copySource_, 2, 1);
+  grid->addWidget(copyButton, 2, 2, 1, 2, Qt::AlignLeft);
+  grid->setColumnStretch(4, 1);
 
   auto* files = new QHBoxLayout;
   auto* openButton = new QPushButton("Open level file...", this);
@@ -187,7 +189,7 @@ SkillLevelsEditor::SkillLevelsEditor(davrel3::Workbench& bench, QWidget* parent)
   layout->addWidget(fills);
   layout->addWidget(note_);
   layout->addLayout(files);
-  resize(900, 560);
+  resize(900, 600);
   ShowHeldLevels();
 }
 
