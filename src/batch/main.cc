@@ -153,6 +153,14 @@ SessionOptions SessionFrom(const CommandLine& line) {
   options.runs = line.runs;
   options.levelsRotation = line.levels == "rotation";
   options.memoryBudget = line.budgetBytes;
+  if (!line.levels.empty() && !options.levelsRotation) {
+    try {
+      options.levelFile = ReadLevelFile(line.levels);
+    } catch (const LevelFileError& error) {
+      throw UsageError{std::string("--levels: ") + error.what()};
+    }
+  }
+  if (!line.parameters.empty()) options.parameterFileName = line.parameters;
   for (const auto& item : line.sets) {
     const auto eq = item.find('=');
     const auto field = eq == std::string::npos ? std::nullopt : FieldFromName(item.substr(0, eq));
@@ -184,6 +192,22 @@ SweepPlan PlanFrom(const CommandLine& line) {
     plan.sweeps.push_back(std::move(sweep));
   }
   return plan;
+}
+
+// Whether the runs of a plan may start from different skill profiles: the
+// design's conditions, or swept or listed radio items and configurations.
+bool ProfilesVaryByRun(const SweepPlan& plan) {
+  if (plan.design) return true;
+  auto varies = [](const SweepTarget& target) { return target.kind != SweepTarget::Kind::Field; };
+  for (const auto& sweep : plan.sweeps) {
+    if (varies(sweep.target)) return true;
+  }
+  if (plan.points) {
+    for (const auto& column : plan.points->columns) {
+      if (varies(column)) return true;
+    }
+  }
+  return false;
 }
 
 // Options that would be ignored in the mode the command line asks for.
@@ -440,6 +464,7 @@ int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPla
     manifest.firstRun = first + 1;
     manifest.lastRun = last;
     manifest.memoryBudget = line.budgetBytes;
+    manifest.levels = SessionLevelsSource(base, ProfilesVaryByRun(plan));
     if (auto error = WriteManifest(target, manifest)) throw WriteError{*error};
   }
   if (!complete) {
@@ -597,8 +622,11 @@ int Main(int argc, char** argv) {
   app.add_flag("--define", line.define, "Press Define (otherwise OK commits any --set or --parameters)");
   auto* runsOption = app.add_option("--runs", line.runs, "Press START this many times, with OK before each further run")
                          ->check(CLI::Range(1, 1000000));
-  app.add_option("--levels", line.levels, "Give the committed group these levels before START")
-      ->check(CLI::IsMember({"rotation"}));
+  app.add_option("--levels", line.levels,
+                 "Give the committed group levels before START: 'rotation' (14 + ((a + s - 2) mod 5)), or a CSV "
+                 "file with the header agent,skill,expertise,motivation (agents and skills it does not list keep "
+                 "theirs; write ./rotation for a file of that name)")
+      ->type_name("rotation|FILE.csv");
   app.add_flag("--json", line.json, "Print the full record of every run as JSON");
   app.add_flag("--design", line.design, "Run the 18 conditions of the experimental design and print a table");
   app.add_option("--sweep", line.sweeps,

@@ -41,6 +41,7 @@ std::string ManifestText(const TableManifest& manifest) {
     json["last_run"] = manifest.lastRun;
   }
   if (manifest.memoryBudget > 0) json["memory_budget"] = manifest.memoryBudget;
+  if (manifest.levels) json["levels"] = LevelsSourceJson(*manifest.levels);
   // A command-line text that is not UTF-8 is written with replacement marks
   // rather than stopping the manifest.
   return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";

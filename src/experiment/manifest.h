@@ -5,7 +5,8 @@
 //    "program": "davrel3-batch", "version": "1.0 (commit ...)",
 //    "command_line": ["davrel3-batch", "--design", ...],
 //    "started": "2026-05-04T10:00:00Z", "ended": "...",
-//    "runs": 18, "rows": 18, "table": "design.csv", "sha256": "..."}
+//    "runs": 18, "rows": 18, "table": "design.csv", "sha256": "...",
+//    "levels": {"kind": "file", "name": "levels.csv", "sha256": "..."}}
 #pragma once
 
 #include <chrono>
@@ -14,6 +15,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "experiment/levels_source.h"
 
 namespace davrel3 {
 
@@ -36,6 +39,7 @@ struct TableManifest {
   // budget in bytes. 0 where the writer has no batch (the window).
   long long planRuns = 0, firstRun = 0, lastRun = 0;
   std::int64_t memoryBudget = 0;
+  std::optional<LevelsSource> levels;  // where the runs' levels came from
 };
 
 class ManifestError : public std::runtime_error {

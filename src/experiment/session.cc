@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "experiment/manifest.h"
 #include "experiment/parameter_file.h"
 #include "experiment/interrupt.h"
 #include "experiment/record.h"
@@ -13,7 +14,11 @@
 
 namespace davrel3 {
 
-std::string LevelsLabel(const SessionOptions& options) { return options.levelsRotation ? "rotation" : ""; }
+std::string LevelsLabel(const SessionOptions& options) {
+  if (options.levelsRotation) return "rotation";
+  if (options.levelFile) return FileNameOf(options.levelFile->Name);
+  return "";
+}
 
 RowLabels LabelsOf(const SessionOptions& options, long long run) {
   return RowLabels{run, options.config.value_or(""), LevelsLabel(options)};
@@ -38,6 +43,33 @@ void ApplyRotationLevels(Workbench& bench) {
       skills[s - 1].InitialLevel = level;
     }
   }
+}
+
+void ApplySessionLevels(Workbench& bench, const SessionOptions& options) {
+  if (options.levelsRotation) {
+    ApplyRotationLevels(bench);
+  } else if (options.levelFile) {
+    try {
+      ApplyLevels(bench.State().System, options.levelFile->Entries);
+    } catch (const LevelsRefused& refusal) {
+      throw LevelsRefused("The level file " + options.levelFile->Name + ", " + refusal.what());
+    }
+  }
+}
+
+LevelsSource SessionLevelsSource(const SessionOptions& options, bool perRun) {
+  if (options.levelsRotation) return {"rotation", {}, {}};
+  if (options.levelFile) return {"file", FileNameOf(options.levelFile->Name), options.levelFile->Sha256};
+  if (perRun) return {"profile", "each run's configuration or condition", {}};
+  InMemoryPanel panel;
+  Workbench bench(panel);
+  try {
+    PrepareSession(bench, options);
+    CommitSession(bench, options);
+  } catch (const std::exception&) {
+    // A refused session runs nothing; the profile named is the last applied.
+  }
+  return {"profile", bench.LevelsProfile(), {}};
 }
 
 void PrepareSession(Workbench& bench, const SessionOptions& options) {
@@ -76,6 +108,8 @@ std::optional<std::string> TryCommit(const std::function<void()>& commit) {
     return refusal.what();
   } catch (const ParameterFileError& error) {
     return error.what();
+  } catch (const LevelsRefused& refusal) {
+    return refusal.what();
   }
   return std::nullopt;
 }
@@ -126,7 +160,10 @@ std::vector<SessionRun> RunSession(const SessionOptions& options, bool withRecor
     runs.push_back(Refused(bench, *refusal, withRecords));
     return collected;
   }
-  if (options.levelsRotation) ApplyRotationLevels(bench);
+  if (auto refusal = TryCommit([&] { ApplySessionLevels(bench, options); })) {
+    runs.push_back(Refused(bench, *refusal, withRecords));
+    return collected;
+  }
   for (int r = 0; r < options.runs; ++r) {
     if (Interrupted()) break;
     if (r > 0) {
@@ -211,7 +248,7 @@ std::optional<TableRun> RunTableSession(const SessionOptions& options, long long
   if (!refusal) {
     refusal = TryCommit([&] {
       commit(bench);
-      if (options.levelsRotation) ApplyRotationLevels(bench);
+      ApplySessionLevels(bench, options);
       atStart = ReadParameters(panel);
       started = true;
       outcome = bench.StartButtonClick();

@@ -13,6 +13,8 @@
 
 #include "experiment/design.h"
 #include "experiment/ordered_runs.h"
+#include "experiment/level_file.h"
+#include "experiment/levels_source.h"
 #include "experiment/table_row.h"
 #include "experiment/memory_budget.h"
 #include "experiment/run_memory.h"
@@ -27,9 +29,13 @@ struct SessionOptions {
   std::vector<std::pair<Field, std::string>> sets;
   bool define = false;
   int runs = 1;
+  // After the commit, before START: the rotation pattern, or the levels of a
+  // level file (agents and skills it does not list keep theirs).
   bool levelsRotation = false;
   // The history's memory budget in bytes; none: DefaultMemoryBudget().
   std::optional<std::int64_t> memoryBudget;
+  std::optional<LevelFile> levelFile;
+  std::string parameterFileName;  // the parameter file's name, for the manifest
 };
 
 // The levels option as the table's "levels" column shows it.
@@ -51,6 +57,17 @@ void StartUp(Workbench& bench);
 // Every agent a and skill s (from 1) of the committed group gets
 // 14 + ((a + s - 2) mod 5) as expertise, motivation and initial level.
 void ApplyRotationLevels(Workbench& bench);
+
+// The levels step after the commit: the rotation pattern or the level file.
+// Throws LevelsRefused, naming the file and the line, for a level file that
+// does not fit the committed group; then no level has changed.
+void ApplySessionLevels(Workbench& bench, const SessionOptions& options);
+
+// Where the levels of the session's runs come from, for a manifest: the
+// level file (name and SHA-256), the rotation, or the profile that the
+// session's commit leaves ("each run's" when `perRun`, as when a table varies
+// the configuration or the condition).
+LevelsSource SessionLevelsSource(const SessionOptions& options, bool perRun);
 
 // Steps 1 to 5 of a session: start-up, parameter file, configuration, radio
 // items, texts. Sets the workbench's memory budget first. Throws ParameterFileError for a file that cannot be loaded.

@@ -1,0 +1,118 @@
+// --levels FILE: a level file gives a larger group exactly the run the same
+// levels give in any other way; a file that does not fit is refused with its
+// line and runs nothing; the manifest of a table names the file and its hash.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "experiment/level_file.h"
+#include "experiment/sha256.h"
+#include "run_batch.h"
+
+namespace davrel3 {
+namespace {
+
+using testing::RunBatch;
+
+struct Folder {
+  std::string path;
+  Folder() {
+    char name[] = "/tmp/davrel3-levels-cli-XXXXXX";
+    path = mkdtemp(name);
+  }
+  ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
+  std::string Write(const std::string& name, const std::string& text) const {
+    const std::string file = path + "/" + name;
+    std::ofstream(file, std::ios::binary) << text;
+    return file;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(path + "/" + name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+};
+
+TEST(LevelsOption, ALevelFileGivesTheRunTheSameLevelsGiveOtherwise) {
+  Folder folder;
+  // The rotation pattern for ten agents, written as a level file.
+  const std::string file = folder.Write("rotation.csv", LevelFileText(RotationLevels(10, 5)));
+  const auto byFile = RunBatch({"--set", "NrofAg=10", "--levels", file, "--json"});
+  const auto byRotation = RunBatch({"--set", "NrofAg=10", "--levels", "rotation", "--json"});
+  ASSERT_EQ(byFile.exitCode, 0) << byFile.out;
+  EXPECT_EQ(byFile.out, byRotation.out);
+  // Agents 7 to 10 took part: without levels they stay at zero and idle.
+  const auto record = nlohmann::json::parse(byFile.out)["runs"][0];
+  EXPECT_EQ(record["agents"][9]["skills"][0]["initial_level"], 18.0);
+  const auto plain = nlohmann::json::parse(RunBatch({"--set", "NrofAg=10", "--json"}).out)["runs"][0];
+  EXPECT_NE(record["work_time_grid"], plain["work_time_grid"]);
+
+  // Agents and skills it does not list keep what they hold.
+  const std::string one = folder.Write("one.csv", "agent,skill,expertise,motivation\n2,3,21,4.5\n");
+  const auto partial = nlohmann::json::parse(RunBatch({"--levels", one, "--json"}).out)["runs"][0];
+  const auto startUp = nlohmann::json::parse(RunBatch({"--json"}).out)["runs"][0];
+  EXPECT_NE(partial["work_time_grid"], startUp["work_time_grid"]);
+  EXPECT_EQ(partial["agents"][1]["skills"][2]["initial_level"], 21.0);
+  EXPECT_EQ(partial["agents"][1]["skills"][1]["initial_level"], startUp["agents"][1]["skills"][1]["initial_level"]);
+  EXPECT_EQ(partial["parameters"], startUp["parameters"]);
+}
+
+TEST(LevelsOption, AFileThatDoesNotFitIsRefusedWithItsLineAndRunsNothing) {
+  Folder folder;
+  const std::string outside =
+      folder.Write("outside.csv", "agent,skill,expertise,motivation\n1,1,14,14\n\n7,2,14,14\n");
+  const auto r = testing::RunBatchShell("--levels '" + outside + "' --json", false);
+  EXPECT_EQ(r.exitCode, 1);
+  const auto run = nlohmann::json::parse(r.out)["runs"][0];
+  EXPECT_EQ(run["status"], "refused");
+  EXPECT_EQ(run["message"], "The level file " + outside +
+                                ", line 4: agent 7 is not in the group, which has agents 1 to 6 (NrofAg)");
+  EXPECT_TRUE(run["timesteps"].empty());
+  // Nothing of the file reached the agents, not even its first good row.
+  EXPECT_EQ(run["agents"][0]["skills"][0]["expertise"], 19.0);
+
+  // The same file fits a group of seven.
+  EXPECT_EQ(RunBatch({"--set", "NrofAg=7", "--levels", outside}).exitCode, 0);
+
+  // Faults in the file itself stop the runner before anything runs.
+  const std::string nan = folder.Write("nan.csv", "agent,skill,expertise,motivation\n1,1,14,nan\n");
+  const auto bad = testing::RunBatchShell("--levels '" + nan + "'", true);
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_EQ(bad.out, "davrel3-batch: --levels: The level file " + nan +
+                         ", line 2: the motivation 'nan' is not a finite number\n");
+  EXPECT_EQ(testing::RunBatchShell("--levels '" + folder.path + "/none.csv'", true).exitCode, 2);
+}
+
+TEST(LevelsOption, TheManifestNamesTheLevelsSource) {
+  Folder folder;
+  const std::string text = "agent,skill,expertise,motivation\n1,1,12,13\n2,3,20,20\n";
+  const std::string file = folder.Write("levels.csv", text);
+  const std::string table = folder.path + "/design.csv";
+  ASSERT_EQ(RunBatch({"--design", "--levels", file, "--threads", "2", "--output", table}).exitCode, 0);
+  const auto manifest = nlohmann::json::parse(folder.Read("design.csv.manifest.json"));
+  EXPECT_EQ(manifest["levels"]["kind"], "file");
+  EXPECT_EQ(manifest["levels"]["name"], "levels.csv");
+  EXPECT_EQ(manifest["levels"]["sha256"], Sha256Hex(text));
+  EXPECT_NE(folder.Read("design.csv").find(",levels.csv,1,finished,"), std::string::npos);
+
+  ASSERT_EQ(RunBatch({"--sweep", "ExpMax=25:26:1", "--config", "jobrot1", "--threads", "2", "--output", table})
+                .exitCode,
+            0);
+  const auto profile = nlohmann::json::parse(folder.Read("design.csv.manifest.json"))["levels"];
+  EXPECT_EQ(profile, nlohmann::json({{"kind", "profile"}, {"name", "ProfileRotationLow"}}));
+  ASSERT_EQ(RunBatch({"--sweep", "ExpMax=25:26:1", "--levels", "rotation", "--threads", "2", "--output", table})
+                .exitCode,
+            0);
+  EXPECT_EQ(nlohmann::json::parse(folder.Read("design.csv.manifest.json"))["levels"],
+            nlohmann::json({{"kind", "rotation"}}));
+}
+
+}  // namespace
+}  // namespace davrel3
