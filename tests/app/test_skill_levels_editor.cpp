@@ -38,10 +38,10 @@ struct Group {
     bench.OKButtonClick();
   }
   davrel3::LevelTable Held() const { return davrel3::HeldLevels(bench.State().System); }
-  nlohmann::ordered_json Record() {
+  nlohmann::json Record() {
     const auto parameters = davrel3::ReadParameters(panel);
     const auto outcome = bench.StartButtonClick();
-    return davrel3::RunRecord(bench, outcome, parameters);
+    return nlohmann::json::parse(davrel3::RunRecord(bench, outcome, parameters));
   }
 };
 
