@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 namespace davrel3 {
 
 struct LevelsSource {
@@ -15,8 +13,5 @@ struct LevelsSource {
   std::string Name;    // the profile's name, or the file's as it was given
   std::string Sha256;  // a file's, in hex
 };
-
-// {"kind": ..., "name": ..., "sha256": ...}, leaving out what the kind lacks.
-nlohmann::ordered_json LevelsSourceJson(const LevelsSource& source);
 
 }  // namespace davrel3

@@ -12,6 +12,19 @@
 
 namespace davrel3 {
 
+namespace {
+
+// {"kind": ..., "name": ..., "sha256": ...}, leaving out what the kind lacks.
+nlohmann::ordered_json LevelsSourceJson(const LevelsSource& source) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::object();
+  out["kind"] = source.Kind;
+  if (!source.Name.empty()) out["name"] = source.Name;
+  if (!source.Sha256.empty()) out["sha256"] = source.Sha256;
+  return out;
+}
+
+}  // namespace
+
 std::string UtcTimestamp(std::chrono::system_clock::time_point when) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
   std::tm utc{};

@@ -16,6 +16,8 @@
 #include <QtTest>
 #include <fstream>
 
+#include <nlohmann/json.hpp>
+
 #include "experiment/level_file.h"
 #include "experiment/record.h"
 #include "experiment/session.h"
