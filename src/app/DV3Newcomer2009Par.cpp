@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -24,6 +25,7 @@
 #include "about_tab.h"
 #include "agent_tab.h"
 #include "design_control.h"
+#include "experiment/agents_without_work.h"
 #include "experiment/record.h"
 #include "file_commands.h"
 #include "indicator_strip.h"
@@ -33,6 +35,7 @@
 #include "parameters_tab.h"
 #include "radio_group.h"
 #include "run_progress.h"
+#include "skill_levels_editor.h"
 #include "status_line.h"
 #include "up_down.h"
 #include "window_style.h"
@@ -86,6 +89,16 @@ TParForm::TParForm(QWidget* parent) : QWidget(parent) {
   // The shortcuts work wherever the focus is in the window.
   addActions(menuBar_->WindowShortcuts());
 
+  // One entry after the configurations: the levels the agents hold.
+  menuBar_->ConfigurationsMenu()->addSeparator();
+  skillLevelsAction_ = menuBar_->ConfigurationsMenu()->addAction("Skill levels...", this, [this] { ShowLevelsEditor(); });
+  skillLevelsAction_->setObjectName("SkillLevelsAction");
+  skillLevelsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  skillLevelsAction_->setToolTip(
+      "Shows every agent's expertise and motivation per skill of the committed group, to edit and fill; the next "
+      "commit keeps them");
+  addAction(skillLevelsAction_);
+
   connect(files_, &FileCommands::Note, statusLine_, &StatusLine::SetNote);
   connect(files_, &FileCommands::Loaded, this, [this] { UpDownsFollowEdits(); });
   progress_ = new RunProgress(this);
@@ -116,6 +129,30 @@ TParForm::~TParForm() {
 }
 
 TFrame1* TParForm::Frame(int index) const { return agentTab_->Frame(index); }
+
+SkillLevelsEditor& TParForm::LevelsEditor() {
+  if (!levelsEditor_) {
+    levelsEditor_ = new SkillLevelsEditor(bench_, this);
+    levelsEditor_->setWindowModality(Qt::NonModal);
+    // The agents now hold other levels: the frames show them, and the
+    // warning of the last START no longer speaks of them.
+    connect(levelsEditor_, &SkillLevelsEditor::LevelsSet, this, [this] {
+      statusLine_->SetExtraWarning({});
+      ShowStatesAgents();
+    });
+    // While a run waits at a box the agents are the run's: no edits.
+    connect(this, &TParForm::RunBusy, levelsEditor_, [this](bool busy) { levelsEditor_->setEnabled(!busy); });
+  }
+  return *levelsEditor_;
+}
+
+void TParForm::ShowLevelsEditor() {
+  SkillLevelsEditor& editor = LevelsEditor();
+  editor.ShowHeldLevels();
+  editor.show();
+  editor.raise();
+  editor.activateWindow();
+}
 
 void TParForm::BindPanel() {
   parametersTab_->BindTo(panel_);
@@ -331,6 +368,13 @@ void TParForm::StartButtonClick() {
       running_ = false;
       if (closeRequested_) emit Closed();
     });
+    // Which agents the levels leave without work, before the run moves them.
+    statusLine_->SetExtraWarning(QString::fromStdString(
+        davrel3::AgentsWithoutWorkWarning(davrel3::AgentsWithoutWork(bench_))));
+    // The editor shows the levels the run leaves, however it ends.
+    const auto levelsShown = qScopeGuard([this] {
+      if (levelsEditor_) levelsEditor_->ShowHeldLevels();
+    });
     try {
       outcome = bench_.StartButtonClick(afterRunDraw_);
     } catch (const std::exception& error) {
@@ -435,6 +479,7 @@ void TParForm::MakeGrids() {
   files_->ForgetRun();
   statusLine_->SetNote({});
   statusLine_->SetRunSummary({});
+  statusLine_->SetExtraWarning({});
   committedBy_ = commitSource_;
   committedItems_ = ChosenItems();
   committedAgents_ = bench_.State().System.NrOfAgents;
@@ -442,6 +487,7 @@ void TParForm::MakeGrids() {
   ShowCommitted();
   MakeAgentGrids();
   ShowStatesAgents();
+  if (levelsEditor_) levelsEditor_->ShowHeldLevels();
 }
 
 void TParForm::MakeAgentGrids() {

@@ -5,7 +5,8 @@
 // "Task" (TTaskFrame), "Parameters" (ParametersTab), "Newcomers"
 // (NewcomersTab) and "About" (AboutTab), the indicator strip with the buttons
 // below them (IndicatorStrip), the menu bar (MainMenuBar) with its file
-// commands (FileCommands), and "Run design" (DesignControl). The parameters
+// commands (FileCommands), "Run design" (DesignControl) and the "Skill
+// levels" editor (SkillLevelsEditor). The parameters
 // are the texts of the tabs' edits, reached by the workbench through a
 // WidgetPanel over those very widgets; runs report to it through a
 // WindowObserver.
@@ -13,7 +14,9 @@
 // Every event handler is a boundary: whatever it throws (a ConversionError,
 // a CommitRefused, anything derived from std::exception) is shown in a
 // one-line message box and the window goes back to waiting. After every
-// handler START and Default show the workbench's state.
+// handler START and Default show the workbench's state. START first names,
+// on the status line, the present agents that cannot take a unit
+// (AgentsWithoutWork); the run is the same either way.
 //
 // Creating the window lays out its controls and runs FormCreate (the start-up
 // configuration and its commit); it opens on the "Newcomers" tab.
@@ -39,6 +42,7 @@ class QAction;
 class QEventLoop;
 class QTabWidget;
 class RunProgress;
+class SkillLevelsEditor;
 class StatusLine;
 class TFrame1;
 class TTaskFrame;
@@ -90,6 +94,11 @@ class TParForm : public QWidget {
   FileCommands& Files() const { return *files_; }
   DesignControl& Design() const { return *design_; }
   StatusLine* Status() const { return statusLine_; }
+  // "Skill levels..." of the "Configurations" menu, and the editor it opens
+  // (made on first use; it follows every commit and run from then on).
+  QAction* SkillLevelsAction() const { return skillLevelsAction_; }
+  SkillLevelsEditor& LevelsEditor();
+  void ShowLevelsEditor();
   // Frame11 ... Frame16, by index 0 ... 5.
   TFrame1* Frame(int index) const;
 
@@ -173,6 +182,8 @@ class TParForm : public QWidget {
   MainMenuBar* menuBar_ = nullptr;
   DesignControl* design_ = nullptr;
   StatusLine* statusLine_ = nullptr;
+  QAction* skillLevelsAction_ = nullptr;
+  SkillLevelsEditor* levelsEditor_ = nullptr;
   RunProgress* progress_ = nullptr;
   bool running_ = false;
   bool stepsStopped_ = false;

@@ -571,7 +571,8 @@ class ExperimentsTest : public QObject {
       if (!action->isSeparator()) captions << action->text();
     }
     QCOMPARE(captions, (QStringList{"Default", "Rotate", "Boredom", "Variety", "Specialists", "Job rotation I",
-                                    "Job rotation II", "Two agents", "Three agents", "Agent variety"}));
+                                    "Job rotation II", "Two agents", "Three agents", "Agent variety",
+                                    "Skill levels..."}));
     // The Run design button is the Define button's plain companion.
     QVERIFY(!form->ProcesTabSheet()->RunDesignButton()->font().bold());
     QVERIFY(form->ProcesTabSheet()->RunDesignButton()->isVisibleTo(form->ProcesTabSheet()));
