@@ -16,9 +16,21 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int ite
   }
   layout->addStretch(1);
   SetItemIndex(itemIndex);
+  UpdateTabStop();
   connect(buttons_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    UpdateTabStop();
     if (checked) emit ItemIndexChanged(id);
   });
+}
+
+void RadioGroup::UpdateTabStop() {
+  // Tab lands on the chosen item (the first when none is chosen); the arrow
+  // keys move between the items, and a click still focuses any of them.
+  QAbstractButton* stop = buttons_->checkedButton();
+  if (!stop && !buttons_->buttons().isEmpty()) stop = buttons_->buttons().first();
+  for (QAbstractButton* button : buttons_->buttons()) {
+    button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
+  }
 }
 
 int RadioGroup::ItemIndex() const { return buttons_->checkedId(); }
@@ -34,4 +46,5 @@ void RadioGroup::SetItemIndex(int index) {
   buttons_->setExclusive(false);
   for (QAbstractButton* button : buttons_->buttons()) button->setChecked(false);
   buttons_->setExclusive(true);
+  UpdateTabStop();
 }

@@ -1,7 +1,7 @@
 // A radio group: a captioned box of radio buttons, one per item, of which at
 // most one is chosen. ItemIndex is the chosen item's index, -1 for none.
 // Choosing an item does nothing by itself; the index is read when a button
-// of the window is pressed.
+// of the window is pressed. Tab reaches the group at its chosen item.
 #pragma once
 
 #include <QGroupBox>
@@ -24,5 +24,7 @@ class RadioGroup : public QGroupBox {
   void ItemIndexChanged(int index);
 
  private:
+  void UpdateTabStop();
+
   QButtonGroup* buttons_;
 };

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStringList>
+#include <QVBoxLayout>
 
 #include "model/parameter_panel.h"
 
@@ -64,13 +65,25 @@ StatusLine::StatusLine(QWidget* parent) : QWidget(parent) {
   differ_ = Part("StatusItemsDiffer", true, this);
   extra_ = Part("StatusExtraWarning", true, this);
   note_ = Part("StatusNote", false, this);
+  // Long texts (a warning, a file name) wrap instead of widening the window
+  // or being cut.
   differ_->setWordWrap(true);
   extra_->setWordWrap(true);
-  auto* layout = new QHBoxLayout(this);
+  note_->setWordWrap(true);
+  // The committed group and the last run share the first row; each warning
+  // and the note take a row of their own, the whole width, so that they are
+  // never cut.
+  auto* first = new QHBoxLayout;
+  first->setContentsMargins(0, 0, 0, 0);
+  first->setSpacing(18);
+  first->addWidget(committed_);
+  first->addWidget(run_);
+  first->addStretch(1);
+  auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(16, 2, 8, 2);
-  layout->setSpacing(18);
-  for (QLabel* label : {committed_, run_, differ_, extra_, note_}) layout->addWidget(label);
-  layout->addStretch(1);
+  layout->setSpacing(2);
+  layout->addLayout(first);
+  for (QLabel* label : {differ_, extra_, note_}) layout->addWidget(label);
 }
 
 void StatusLine::SetCommitted(const QString& text) { SetPart(committed_, text); }

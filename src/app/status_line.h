@@ -5,8 +5,9 @@
 // window may add, and the note of the last file command.
 //
 // Each part has its own setter; an empty text removes the part. The line
-// shows the parts in this order: committed, run, differing items, extra
-// warning, note; warnings in dark red.
+// shows the parts in this order: committed and run on the first row, then
+// differing items, extra warning and note on a row each, wrapped to the
+// window's width; warnings in dark red.
 #pragma once
 
 #include <QWidget>

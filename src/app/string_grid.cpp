@@ -169,8 +169,28 @@ QString StringGridView::CopyText() const {
     left = std::min(left, index.column());
     right = std::max(right, index.column());
   }
-  QList<QStringList> rows(bottom - top + 1, QStringList(right - left + 1, QString()));
-  for (const QModelIndex& index : selected) rows[index.row() - top][index.column() - left] = index.data().toString();
+  // The headings of the selected columns and rows come with the cells, so
+  // that the pasted block says what its numbers are.
+  const davrel3::TextGrid* grid = gridModel_->Grid();
+  const long long gridTop = gridModel_->GridRow(model()->index(top, left));
+  const long long gridLeft = gridModel_->GridColumn(model()->index(top, left));
+  const int headingRow = grid && gridTop > 0 ? 1 : 0;
+  const int headingColumn = grid && gridLeft > 0 ? 1 : 0;
+  QList<QStringList> rows(bottom - top + 1 + headingRow, QStringList(right - left + 1 + headingColumn, QString()));
+  if (headingRow) {
+    if (headingColumn) rows[0][0] = QString::fromStdString(grid->Cell(0, 0));
+    for (int c = 0; c <= right - left; ++c) {
+      rows[0][c + headingColumn] = QString::fromStdString(grid->Cell(gridLeft + c, 0));
+    }
+  }
+  if (headingColumn) {
+    for (int r = 0; r <= bottom - top; ++r) {
+      rows[r + headingRow][0] = QString::fromStdString(grid->Cell(0, gridTop + r));
+    }
+  }
+  for (const QModelIndex& index : selected) {
+    rows[index.row() - top + headingRow][index.column() - left + headingColumn] = index.data().toString();
+  }
   return data_export::RowsText(rows, QLatin1Char('\t'));
 }
 

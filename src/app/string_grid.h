@@ -5,7 +5,8 @@
 // selection highlight until the user drags over cells.
 //
 // Every grid offers its texts: the context menu (and Ctrl+C) copies the whole
-// grid, or the selected cells, tab-separated to the clipboard, and "Save
+// grid, or the selected cells with their headings, tab-separated to the
+// clipboard, and "Save
 // CSV..." writes the whole grid as a CSV file, heading row and column
 // included.
 //
@@ -81,7 +82,8 @@ class StringGridView : public QTableView {
   QString CellText(long long column, long long row) const;
 
   // The texts of the selected cells (the rectangle around them, cells not
-  // selected left empty), or of the whole grid if none is selected.
+  // selected left empty) with the headings of their columns and rows, or the
+  // whole grid if none is selected; tab-separated.
   QString CopyText() const;
   void CopyToClipboard() const;
   // The whole grid as CSV; false with the reason in *error if it cannot be written.
