@@ -2,6 +2,8 @@
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QStyle>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -11,6 +13,7 @@
 #include "model/measures.h"
 #include "presets/workbench.h"
 #include "up_down.h"
+#include "window_style.h"
 
 namespace {
 
@@ -19,32 +22,40 @@ constexpr const char* kHeadings[] = {"skill", "choice", "mot.", "exp.", "loser",
 }  // namespace
 
 TFrame1::TFrame1(QWidget* parent) : QFrame(parent) {
-  setFixedSize(155, 193);
-
   Label22 = new QLabel("agent", this);
   Label22->setObjectName("Label22");
   AgentEdit = new QLineEdit("1", this);
   AgentEdit->setObjectName("AgentEdit");
-  AgentEdit->setFixedWidth(25);
+  // Wide enough for three digits: agents go up to 100.
+  AgentEdit->setFixedWidth(window_style::EditWidthForDigits(AgentEdit, 3, 25));
   AgentEditUpDown = new UpDown(AgentEdit, 1, 5, 1, this);
   AgentEditUpDown->setObjectName("AgentEditUpDown");
 
-  model_ = new TextGridModel(TextGridModel::Headings::AsCells, this);
+  // Row 0 and column 0 are the grid's header sections: the headings and the
+  // skill numbers stay in view while a long list of skills scrolls.
+  model_ = new TextGridModel(TextGridModel::Headings::AsHeaders, this);
   model_->SetGrid(&cells_);
   model_->SetEditable(true);
   AgentGrid = new StringGridView(model_, kColumnWidth, kRowHeight, this);
   AgentGrid->setObjectName("AgentGrid");
-  AgentGrid->setFixedSize(152, 153);
   AgentGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   AgentGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  // The grid is a display: disabled, yet its texts read as plainly as when
-  // enabled.
-  QPalette palette = AgentGrid->palette();
-  for (QPalette::ColorRole role : {QPalette::Base, QPalette::Text, QPalette::Button, QPalette::WindowText}) {
-    palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
-  }
-  AgentGrid->setPalette(palette);
-  AgentGrid->setEnabled(false);
+  // The corner shows the heading of the skill numbers.
+  cornerHeading_ = new QLabel(QString::fromLatin1(kHeadings[0]), AgentGrid);
+  cornerHeading_->setObjectName("SkillHeading");
+  cornerHeading_->setAlignment(Qt::AlignCenter);
+  cornerHeading_->setFont(AgentGrid->font());
+  cornerHeading_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  SetColumnWidths();
+  // Every column in view beside room for the vertical scroll bar, so the bar
+  // never covers the last column.
+  const int scrollBar = AgentGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, AgentGrid);
+  int gridWidth = AgentGrid->verticalHeader()->width() + 2 * AgentGrid->frameWidth() + scrollBar;
+  for (int c = 0; c < kColumns - 2; ++c) gridWidth += AgentGrid->columnWidth(c);
+  AgentGrid->setFixedWidth(gridWidth);
+  AgentGrid->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+  // The grid is a display: a click selects cells to copy and changes nothing.
+  AgentGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
   auto* top = new QHBoxLayout;
   top->setContentsMargins(0, 0, 0, 0);
@@ -59,12 +70,36 @@ TFrame1::TFrame1(QWidget* parent) : QFrame(parent) {
   layout->setContentsMargins(3, 8, 0, 0);
   layout->setSpacing(5);
   layout->addLayout(top);
-  layout->addWidget(AgentGrid);
-  layout->addStretch(1);
+  layout->addWidget(AgentGrid, 1);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+  SetGridHeight(5);
+}
+
+void TFrame1::SetColumnWidths() {
+  // Every heading in full: a column is widened where its heading needs more
+  // than the usual 36 pixels. Column 8 has no heading and is never written.
+  const QFontMetrics metrics(AgentGrid->horizontalHeader()->font());
+  for (int c = 1; c < kColumns - 1; ++c) {
+    const int needed = metrics.horizontalAdvance(QString::fromLatin1(kHeadings[c])) + 8;
+    AgentGrid->setColumnWidth(c - 1, std::max(kColumnWidth, needed));
+  }
+  AgentGrid->setColumnHidden(kColumns - 2, true);
+}
+
+void TFrame1::SetGridHeight(int rows) {
+  // Tall enough for the heading row and up to five skills; taller frames
+  // show more rows, and a scroll bar reaches the others.
+  const int frame = 2 * AgentGrid->frameWidth();
+  const int heading = AgentGrid->horizontalHeader()->height();
+  AgentGrid->setMinimumHeight(frame + heading + std::min(rows, 5) * kRowHeight);
+  AgentGrid->setMaximumHeight(frame + heading + std::max(rows, 1) * kRowHeight);
+  cornerHeading_->setGeometry(AgentGrid->frameWidth(), AgentGrid->frameWidth(), AgentGrid->verticalHeader()->width(),
+                              heading);
+  cornerHeading_->raise();
 }
 
 void TFrame1::contextMenuEvent(QContextMenuEvent* event) {
-  // A disabled grid passes its right-clicks on to the frame.
+  // Around the grid: the frame offers the grid's texts too.
   QMenu menu(this);
   AgentGrid->AddExportActions(&menu, QStringLiteral("Agent%1").arg(AgentEdit->text().trimmed()));
   menu.exec(event->globalPos());
@@ -90,6 +125,9 @@ void TFrame1::MakeGrid(int n) {
   cells_.SetRowCount(n + 1);
   for (int c = 0; c < 8; ++c) cells_.SetCell(c, 0, kHeadings[c]);
   model_->Rebuilt();
+  // A new model layout forgets the section widths.
+  SetColumnWidths();
+  SetGridHeight(n);
 }
 
 QString TFrame1::ChoiceText(bool chosen) { return chosen ? QStringLiteral("I ") : QStringLiteral("You"); }
@@ -117,6 +155,12 @@ void TFrame1::ShowSkillRow(int row, const davrel3::TSkill& skill, bool present) 
   WriteCell(5, row, hundredths(skill.IValue));
   WriteCell(6, row, hundredths(skill.YouValue));
   WriteCell(7, row, YesNoText(present));
+}
+
+bool TFrame1::ShowsExistingAgent() const {
+  if (!bench_) return false;
+  const davrel3::TSystem& system = bench_->State().System;
+  return AgentNr >= 1 && AgentNr <= system.NrOfAgents && AgentNr <= static_cast<int>(system.Agents.size());
 }
 
 void TFrame1::AgentEditUpDownClick() {

@@ -4,13 +4,15 @@
 //
 // The main window holds six of them, frame k meant for agent k. The frame
 // reads the records of the workbench it is attached to; it writes them only
-// from AgentGridClick, which the window keeps out of reach by disabling the
-// grid. Its texts live in its own TextGrid, so cells keep what was last
-// written into them until the next ShowAgent.
+// from AgentGridClick. Its texts live in its own TextGrid, so cells keep what
+// was last written into them until the next ShowAgent.
 //
-// The grid takes no clicks, so the frame itself carries the grid's "Copy"
-// and "Save CSV..." on its context menu: a right-click anywhere on the frame,
-// the grid included, offers them while the grid stays disabled.
+// The grid shows every column; its headings and skill numbers are header
+// sections that stay in view, and a vertical scroll bar reaches every skill
+// when there are more than the frame's height holds. A click on the grid
+// selects cells for Copy and changes nothing: the grid is a display. The
+// grid's context menu and the frame's (a right-click around the grid) offer
+// "Copy" and "Save CSV...".
 //
 // The frame does not catch errors: the window wires its events and catches
 // whatever a handler throws (ConversionError for a text that is not a whole
@@ -36,7 +38,8 @@ class TFrame1 : public QFrame {
   Q_OBJECT
 
  public:
-  // The grid's layout: 9 columns, 5 rows (replaced by MakeGrid).
+  // The grid's layout: 9 columns, 5 rows (replaced by MakeGrid); columns
+  // whose heading needs more room are wider.
   static constexpr int kColumns = 9;
   static constexpr int kColumnWidth = 36;
   static constexpr int kRowHeight = 24;
@@ -66,7 +69,10 @@ class TFrame1 : public QFrame {
   static QString YesNoText(bool flag);
 
   // Event handlers.
+  // Runs for the up-down's click, and for Enter or focus loss in AgentEdit.
   void AgentEditUpDownClick();
+  // Whether AgentNr names an agent of the group.
+  bool ShowsExistingAgent() const;
   void AgentGridClick();
   // Reads the "mot." and "exp." cells of agent k back into its skills.
   void StoreGridValues(int k);
@@ -79,10 +85,14 @@ class TFrame1 : public QFrame {
 
  private:
   void WriteCell(int column, int row, const QString& text);
+  // Grid height for `rows` skill rows: at least five in view, at most all.
+  void SetGridHeight(int rows);
+  void SetColumnWidths();
 
   davrel3::Workbench* bench_ = nullptr;
   std::function<void(const QString&)> showMessage_;
   std::function<void()> setSystem_;
   davrel3::TextGrid cells_{kColumns, 5};
   TextGridModel* model_;
+  QLabel* cornerHeading_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -12,7 +13,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QScopeGuard>
 #include <exception>
@@ -38,7 +41,9 @@
 #include "skill_levels_editor.h"
 #include "status_line.h"
 #include "up_down.h"
+#include "window_settings.h"
 #include "window_style.h"
+#include "experiment/version.h"
 
 using davrel3::Field;
 
@@ -68,16 +73,19 @@ TParForm::TParForm(QWidget* parent) : QWidget(parent) {
   pageControl1_->addTab(parametersTab_, "Parameters");
   pageControl1_->addTab(newcomersTab_, "Newcomers");
   pageControl1_->addTab(aboutTab_, "About");
-  pageControl1_->setFixedSize(1081, 249);
+  // The layout's size at first; a larger or maximised window gives the tabs
+  // the room (more agent frames and skill rows in view), the strip below
+  // keeps its arrangement.
+  pageControl1_->setMinimumSize(1081, 249);
+  pageControl1_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
   indicators_ = new IndicatorStrip(this);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 8, 8);
   layout->setSpacing(7);
-  layout->addWidget(pageControl1_, 0, Qt::AlignLeft);
+  layout->addWidget(pageControl1_, 1);
   layout->addWidget(indicators_);
-  layout->addStretch(1);
   statusLine_ = new StatusLine(this);
   layout->addWidget(statusLine_);
 
@@ -100,6 +108,8 @@ TParForm::TParForm(QWidget* parent) : QWidget(parent) {
   addAction(skillLevelsAction_);
 
   connect(files_, &FileCommands::Note, statusLine_, &StatusLine::SetNote);
+  connect(menuBar_->QuitAction(), &QAction::triggered, this, &QWidget::close);
+  connect(menuBar_->AboutAction(), &QAction::triggered, this, [this] { ShowAbout(); });
   connect(files_, &FileCommands::Loaded, this, [this] { UpDownsFollowEdits(); });
   progress_ = new RunProgress(this);
   design_ = new DesignControl(this, newcomersTab_->RunDesignButton(), panel_,
@@ -173,17 +183,35 @@ void TParForm::WireEvents() {
   connect(parametersTab_->ExpRateUpDown(), &UpDown::Click, this, [this] { ExpRateUpDownClick(); });
   for (int k = 0; k < 6; ++k) {
     TFrame1* frame = Frame(k);
-    connect(frame->AgentEditUpDown, &UpDown::Click, this,
-            [this, frame] { Handle([frame] { frame->AgentEditUpDownClick(); }); });
-    if (k == 0) {
-      connect(frame->AgentGrid, &QAbstractItemView::clicked, this, [this] { Frame11AgentGridClick(); });
-    } else if (k == 4) {
-      connect(frame->AgentGrid, &QAbstractItemView::clicked, this, [this] { Frame15AgentGridClick(); });
-    } else {
-      connect(frame->AgentGrid, &QAbstractItemView::clicked, this,
-              [this, frame] { Handle([frame] { frame->AgentGridClick(); }); });
-    }
+    connect(frame->AgentEditUpDown, &UpDown::Click, this, [this, k] { AgentEditChanged(k); });
+    // A number typed into the agent box counts once Enter is pressed or the
+    // box loses the focus.
+    connect(frame->AgentEdit, &QLineEdit::editingFinished, this, [this, frame, k] {
+      // Only what the user typed since: leaving a box the arrows or a refresh
+      // wrote, or the focus moving to the message box, changes nothing.
+      if (!frame->AgentEdit->isModified()) return;
+      frame->AgentEdit->setModified(false);
+      AgentEditChanged(k);
+    });
+    // The grids are displays: a click selects cells to copy, it stores and
+    // commits nothing (AgentGridClick stays reachable through
+    // Frame11AgentGridClick and Frame15AgentGridClick).
   }
+}
+
+void TParForm::AgentEditChanged(int index) {
+  TFrame1* frame = Frame(index);
+  Handle([this, frame] {
+    frame->AgentEditUpDownClick();
+    const int agents = bench_.State().System.NrOfAgents;
+    // The frame shows nothing for a number outside the group; the status line
+    // says why.
+    statusLine_->SetNote(frame->ShowsExistingAgent()
+                             ? QString()
+                             : QString("There is no agent %1: the group has agents 1 to %2")
+                                   .arg(frame->AgentNr)
+                                   .arg(agents));
+  });
 }
 
 // ------------------------------------------------------------------ messages and errors
@@ -284,6 +312,9 @@ void TParForm::SetInputsEnabled(bool enabled) {
 void TParForm::Handle(const std::function<void()>& handler) {
   try {
     handler();
+  } catch (const davrel3::ConversionError& error) {
+    SyncButtons();
+    ShowMessage(ConversionMessage(error));
   } catch (const std::exception& error) {
     SyncButtons();
     ShowMessage(QString::fromStdString(error.what()));
@@ -292,6 +323,81 @@ void TParForm::Handle(const std::function<void()>& handler) {
     ShowMessage("An unknown error occurred");
   }
   SyncButtons();
+}
+
+namespace {
+
+// The caption of the label that names an edit, without trailing blanks.
+QString CaptionOf(const QWidget* window, const QLineEdit* edit) {
+  for (const QLabel* label : window->findChildren<QLabel*>()) {
+    if (label->buddy() == edit) return label->text().trimmed();
+  }
+  return {};
+}
+
+}  // namespace
+
+QString TParForm::ConversionMessage(const davrel3::ConversionError& error) const {
+  const QString text = QString::fromStdString(error.text());
+  // The box that holds the text: the one being typed into, else the first
+  // that an operation reads in the parameter set's order, else an agent box.
+  QString what;
+  QString range;
+  auto describe = [&](const QLineEdit* edit) {
+    for (int i = 0; i < davrel3::kFieldCount; ++i) {
+      const auto field = static_cast<Field>(i);
+      if (panel_.Edit(field) != edit) continue;
+      const QString caption = CaptionOf(this, edit);
+      what = caption.isEmpty() ? QString("The entrance time") : QString("\"%1\"").arg(caption);
+      if (field == Field::EntTurnAgent) what = "\"Entrance newcomer after\"";
+      if (const UpDown* upDown = panel_.UpDownOf(field)) {
+        range = QString("; its arrows go from %1 to %2").arg(upDown->Min()).arg(upDown->Max());
+      }
+      return true;
+    }
+    for (int k = 0; k < 6; ++k) {
+      if (Frame(k)->AgentEdit != edit) continue;
+      what = QString("The agent box of frame %1").arg(k + 1);
+      range = QString("; the group has agents 1 to %1").arg(bench_.State().System.NrOfAgents);
+      return true;
+    }
+    return false;
+  };
+  bool found = false;
+  if (const auto* focused = qobject_cast<const QLineEdit*>(QApplication::focusWidget())) {
+    found = focused->window() == this && focused->text() == text && describe(focused);
+  }
+  for (int i = 0; !found && i < davrel3::kFieldCount; ++i) {
+    const QLineEdit* edit = panel_.Edit(static_cast<Field>(i));
+    found = edit && edit->text() == text && describe(edit);
+  }
+  for (int k = 0; !found && k < 6; ++k) {
+    found = Frame(k)->AgentEdit->text() == text && describe(Frame(k)->AgentEdit);
+  }
+  if (!found) what = "The value";
+  static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
+  QString problem;
+  if (text.trimmed().isEmpty()) {
+    problem = QString("%1 is empty: it takes a whole number, written with digits only").arg(what);
+  } else if (digits.match(text).hasMatch()) {
+    problem = QString("%1 is too large: whole numbers go from -2147483648 to 2147483647").arg(what);
+  } else {
+    problem = QString("%1 takes a whole number, written with digits only (no decimal point, exponent, spaces or "
+                      "letters)")
+                  .arg(what);
+  }
+  return QString("%1. %2%3.").arg(QString::fromStdString(error.what()), problem, range);
+}
+
+QString TParForm::RunMessage(const std::string& message) const {
+  // A run that met a text that is not a whole number says which box it was,
+  // as every other handler does.
+  static const QRegularExpression conversion(QStringLiteral("^'(.*)' is not a valid integer value$"),
+                                             QRegularExpression::DotMatchesEverythingOption);
+  const QString text = QString::fromStdString(message);
+  const QRegularExpressionMatch match = conversion.match(text);
+  if (!match.hasMatch()) return text;
+  return ConversionMessage(davrel3::ConversionError(match.captured(1).toStdString()));
 }
 
 void TParForm::SyncButtons() {
@@ -310,6 +416,44 @@ void TParForm::closeEvent(QCloseEvent* event) {
   }
   emit Closed();
 }
+
+// ------------------------------------------------------------------ help and settings
+
+QString TParForm::AboutText() {
+  return QString(
+             "<p><b>Davrel3</b> %1</p>"
+             "<p>A simulation of task allocation in self-organising work groups. Every run is deterministic: the "
+             "same parameters give the same results.</p>"
+             "<p><b>Define</b> (Newcomers tab) commits the experimental condition chosen by the three radio groups "
+             "and builds the work group. <b>OK</b> commits the parameters as typed; <b>Cancel</b> puts the "
+             "committed values back.</p>"
+             "<p><b>START</b> runs the committed group through its task. Tick \"Indicate new timestep\" to follow "
+             "the run in the Agent and Task tabs; \"Stop indicating\" lets it run on. After the run the chart "
+             "window shows expertise, motivation, performance, allocation and work time.</p>"
+             "<p><b>Run design</b> runs every condition of the experimental design with the parameters shown and "
+             "lists the results in the Design results window.</p>"
+             "<p><b>Results</b>: every chart, table and grid offers Copy and Save CSV... or Save image... on its "
+             "context menu; the Design results window has Copy and Save CSV...; File &gt; Save run record... "
+             "saves the last run as JSON. davrel3-batch runs the same model without windows.</p>")
+      .arg(QString::fromStdString(davrel3::ProgramVersion()).toHtmlEscaped());
+}
+
+void TParForm::ShowAbout() {
+  QMessageBox box(QMessageBox::NoIcon, "About Davrel3", AboutText(), QMessageBox::Ok, this);
+  box.setObjectName("AboutBox");
+  box.setTextFormat(Qt::RichText);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+}
+
+void TParForm::RestoreSettings() {
+  window_settings::RestoreGeometry(*this, "mainWindow");
+  window_settings::KeepInsideScreen(*this);
+  // The title bar and borders are known once the window is shown.
+  QTimer::singleShot(0, this, [this] { window_settings::KeepInsideScreen(*this); });
+}
+
+void TParForm::SaveSettings() const { window_settings::SaveGeometry(*this, "mainWindow"); }
 
 // ------------------------------------------------------------------ handlers
 
@@ -398,7 +542,7 @@ void TParForm::StartButtonClick() {
     }
     // A run stopped by closing the window ends with the program: no box.
     if (!closeRequested_ && outcome.status != davrel3::RunStatus::Finished && !outcome.message.empty()) {
-      ShowMessage(QString::fromStdString(outcome.message));
+      ShowMessage(RunMessage(outcome.message));
     }
   });
 }

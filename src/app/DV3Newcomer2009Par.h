@@ -26,6 +26,7 @@
 #include <array>
 #include <functional>
 
+#include "model/int_text.h"
 #include "presets/workbench.h"
 #include "widget_panel.h"
 #include "window_observer.h"
@@ -63,6 +64,19 @@ class TParForm : public QWidget {
   // What START draws after a run that finished or stalled; unset, the
   // workbench draws its grids only.
   void SetAfterRunDraw(std::function<void()> draw) { afterRunDraw_ = std::move(draw); }
+  // Help > About: the program's version and a short guide.
+  static QString AboutText();
+  void ShowAbout();
+  // The geometry of the last launch, kept inside the screen; and keeping it
+  // for the next (main() calls these, so tests and pictures start alike).
+  void RestoreSettings();
+  void SaveSettings() const;
+  // The message for a text that is not a whole number: the conversion
+  // message, then which box holds the text and what it takes.
+  QString ConversionMessage(const davrel3::ConversionError& error) const;
+  // The message of a run that did not finish, a conversion message made plain.
+  QString RunMessage(const std::string& message) const;
+
   // Replaces the modal message box (tests answer the boxes themselves);
   // nullptr restores it.
   void SetMessageFunction(MessageFunction show) { messageFunction_ = std::move(show); }
@@ -112,6 +126,9 @@ class TParForm : public QWidget {
   void ExpRateUpDownClick();
   void Frame11AgentGridClick();
   void Frame15AgentGridClick();
+  // The agent box of frame `index` (0 ... 5) was changed by its arrows, or
+  // by typing and Enter or leaving the box: the frame shows that agent.
+  void AgentEditChanged(int index);
   // Would pass an up-down click on to the frame; no control is bound to them.
   void Frame11AgentEditUpDownClick();
   void Frame12AgentEditUpDownClick();

@@ -3,6 +3,8 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "DV3Newcomer2009Agent.h"
@@ -34,18 +36,28 @@ AgentTab::AgentTab(QWidget* parent) : QWidget(parent) {
   auto* panelLayout = new QVBoxLayout(agentPanel_);
   panelLayout->setContentsMargins(0, 0, 0, 4);
   panelLayout->setSpacing(4);
-  panelLayout->addLayout(frames);
+  panelLayout->addLayout(frames, 1);
   auto* legendRow = new QHBoxLayout;
   legendRow->setContentsMargins(16, 0, 0, 0);
   legendRow->addWidget(agentLegend_);
   legendRow->addStretch(1);
   panelLayout->addLayout(legendRow);
-  panelLayout->addStretch(1);
 
+  // The six frames with every column are wider than the tab: the panel
+  // scrolls sideways, and fills the tab when the window is wider.
+  scrollArea_ = new QScrollArea(this);
+  scrollArea_->setObjectName("AgentScrollArea");
+  scrollArea_->setFrameShape(QFrame::NoFrame);
+  scrollArea_->setWidgetResizable(true);
+  scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  scrollArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  scrollArea_->setWidget(agentPanel_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(agentPanel_);
+  layout->addWidget(scrollArea_);
 }
+
+void AgentTab::ScrollToFrame(int index) { scrollArea_->ensureWidgetVisible(frames_[index], 0, 0); }
 
 void AgentTab::ShowStatesAgents() {
   for (int k = 1; k <= 6; ++k) frames_[k - 1]->ShowAgent(k);

@@ -1,6 +1,8 @@
 // The "Agent" tab (AgentTabSheet): AgentPanel holding the six agent frames
 // Frame11 ... Frame16 (frame k meant for agent k, the sixth set apart for the
 // newcomer) and, when four or more agents are laid out, the legend below them.
+// The panel sits in a scroll area: every frame shows all its columns, so the
+// six frames together are wider than the window at its first size.
 #pragma once
 
 #include <QWidget>
@@ -8,6 +10,7 @@
 
 class QFrame;
 class QLabel;
+class QScrollArea;
 class TFrame1;
 
 class AgentTab : public QWidget {
@@ -29,6 +32,9 @@ class AgentTab : public QWidget {
   TFrame1* Frame(int index) const { return frames_[index]; }
   const std::array<TFrame1*, 6>& Frames() const { return frames_; }
   QLabel* AgentLegend() const { return agentLegend_; }
+  QScrollArea* ScrollArea() const { return scrollArea_; }
+  // Scrolls the panel so that frame `index` is in view.
+  void ScrollToFrame(int index);
   // The height AgentPanel would have on the fixed layout: 201, or 385 (legend
   // in view) from four agents on.
   int AgentPanelHeight() const { return agentPanelHeight_; }
@@ -39,6 +45,7 @@ class AgentTab : public QWidget {
   void SetTall(bool tall);
 
   QFrame* agentPanel_ = nullptr;
+  QScrollArea* scrollArea_ = nullptr;
   std::array<TFrame1*, 6> frames_{};
   QLabel* agentLegend_ = nullptr;
   int agentPanelHeight_ = 201;

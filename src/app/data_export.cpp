@@ -19,6 +19,7 @@
 
 #include "chart_view.h"
 #include "string_grid.h"
+#include "window_settings.h"
 
 namespace data_export {
 
@@ -114,11 +115,6 @@ QString SuggestedChartName(QChartView* view) {
   return name;
 }
 
-QString& LastFolder() {
-  static QString folder;
-  return folder;
-}
-
 }  // namespace
 
 QString GridText(const QAbstractItemModel& model, QChar separator) {
@@ -209,13 +205,15 @@ void InstallChartExportMenu(QWidget* chartView) {
   if (!qobject_cast<ChartView*>(view)) view->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-QString AskSavePath(QWidget* parent, const QString& caption, const QString& suggestedName, const QStringList& filters) {
+QString AskSavePath(QWidget* parent, const QString& caption, const QString& suggestedName, const QStringList& filters,
+                    const QString& folderKind) {
   QFileDialog dialog(parent, caption);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilters(filters);
-  const QString folder = LastFolder().isEmpty() ? QDir::homePath() : LastFolder();
+  const QString last = window_settings::LastFolder(folderKind);
+  const QString folder = last.isEmpty() ? QDir::homePath() : last;
   dialog.setDirectory(folder);
   dialog.selectFile(suggestedName);
   // The suffix of the chosen filter is added to a name typed without one,
@@ -229,7 +227,7 @@ QString AskSavePath(QWidget* parent, const QString& caption, const QString& sugg
                    [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   const QString path = dialog.selectedFiles().first();
-  LastFolder() = QFileInfo(path).absolutePath();
+  window_settings::RememberFolderOf(folderKind, path);
   return path;
 }
 

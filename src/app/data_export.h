@@ -49,10 +49,11 @@ void InstallChartExportMenu(QWidget* chartView);
 
 // The dialog side of the commands above, shared by every window that saves.
 // AskSavePath asks for a file name (non-native dialog, starting in the folder
-// last saved to) and returns "" if the user cancels; a name typed without a
-// suffix gets the one of the chosen filter. ReportSaveError shows why a save
-// failed.
-QString AskSavePath(QWidget* parent, const QString& caption, const QString& suggestedName, const QStringList& filters);
+// a dialog of `folderKind` last used, remembered between launches) and
+// returns "" if the user cancels; a name typed without a suffix gets the one
+// of the chosen filter. ReportSaveError shows why a save failed.
+QString AskSavePath(QWidget* parent, const QString& caption, const QString& suggestedName, const QStringList& filters,
+                    const QString& folderKind = QStringLiteral("export"));
 void ReportSaveError(QWidget* parent, const QString& error);
 
 }  // namespace data_export

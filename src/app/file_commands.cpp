@@ -11,6 +11,7 @@
 #include "experiment/record.h"
 #include "presets/workbench.h"
 #include "widget_panel.h"
+#include "window_settings.h"
 
 namespace {
 
@@ -18,12 +19,16 @@ QString NativePath(const QString& path) { return QDir::toNativeSeparators(path);
 
 QString AskOpenPath(QWidget* parent, const QString& caption, const QStringList& filters) {
   QFileDialog dialog(parent, caption);
+  const QString last = window_settings::LastFolder(window_settings::kParameterFolder);
+  dialog.setDirectory(last.isEmpty() ? QDir::homePath() : last);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilters(filters);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first();
+  const QString path = dialog.selectedFiles().first();
+  window_settings::RememberFolderOf(window_settings::kParameterFolder, path);
+  return path;
 }
 
 const QStringList kParameterFilters = {"Parameter sets (*.json)", "All files (*)"};
@@ -89,7 +94,8 @@ void FileCommands::AskOpenParameters() {
 }
 
 void FileCommands::AskSaveParameters() {
-  const QString path = data_export::AskSavePath(window_, "Save parameters", "parameters.json", kParameterFilters);
+  const QString path = data_export::AskSavePath(window_, "Save parameters", "parameters.json", kParameterFilters,
+                                                window_settings::kParameterFolder);
   if (!path.isEmpty()) SaveParameters(path);
 }
 

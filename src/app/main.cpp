@@ -1,6 +1,7 @@
-// The program: no arguments, no files. The main window is created first (its
-// creation commits the start-up configuration), then the chart window; the
-// event loop runs until the main window is closed.
+// The program: no arguments. The main window is created first (its creation
+// commits the start-up configuration), then the chart window; the event loop
+// runs until the main window is closed. The main window's geometry is kept
+// between launches (QSettings, "Davrel3/Davrel3"); nothing else is saved.
 #include <QApplication>
 #include <QIcon>
 
@@ -9,6 +10,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setStyle("Fusion");
+  QApplication::setOrganizationName("Davrel3");
   QApplication::setApplicationName("Davrel3");
   // The desktop entry's name, so that a desktop shell shows this window under
   // the entry's name and icon.
@@ -19,7 +21,11 @@ int main(int argc, char* argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   ProgramWindows windows;
-  QObject::connect(&windows.parForm, &TParForm::Closed, &app, &QApplication::quit);
+  QObject::connect(&windows.parForm, &TParForm::Closed, &app, [&windows] {
+    windows.parForm.SaveSettings();
+    QApplication::quit();
+  });
+  windows.parForm.RestoreSettings();
   windows.parForm.show();
   return app.exec();
 }

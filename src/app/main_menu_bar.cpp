@@ -13,6 +13,8 @@ MainMenuBar::MainMenuBar(QWidget* window, FileCommands& files, ApplyFunction app
   setNativeMenuBar(false);
   BuildFileMenu(files);
   BuildConfigurationsMenu(applyConfiguration);
+  AddQuit();
+  BuildHelpMenu();
   connect(&files, &FileCommands::RunRecordAvailable, saveRunRecord_, &QAction::setEnabled);
 }
 
@@ -70,4 +72,21 @@ void MainMenuBar::BuildConfigurationsMenu(const ApplyFunction& applyConfiguratio
   }
 }
 
-QList<QAction*> MainMenuBar::WindowShortcuts() const { return {openParameters_, saveParameters_, saveRunRecord_}; }
+void MainMenuBar::AddQuit() {
+  fileMenu_->addSeparator();
+  quit_ = fileMenu_->addAction("Quit");
+  quit_->setObjectName("QuitAction");
+  quit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  quit_->setToolTip("Closes the program; nothing is saved");
+}
+
+void MainMenuBar::BuildHelpMenu() {
+  helpMenu_ = addMenu("&Help");
+  helpMenu_->setObjectName("HelpMenu");
+  about_ = helpMenu_->addAction("About Davrel3...");
+  about_->setObjectName("AboutAction");
+}
+
+QList<QAction*> MainMenuBar::WindowShortcuts() const {
+  return {openParameters_, saveParameters_, saveRunRecord_, quit_};
+}

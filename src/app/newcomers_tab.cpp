@@ -51,7 +51,7 @@ NewcomersTab::NewcomersTab(QWidget* parent) : QWidget(parent) {
   turnoverPanel_ = MakePanel("TurnoverPanel", this, palette().color(QPalette::Button));
   turnoverPanel_->setFixedHeight(33);
   entTurnAgent_ = MakeEdit("EntTurnAgent", QString::fromUtf8(davrel3::LayoutDefault(Field::EntTurnAgent).text),
-                           EditWidthForDigits(this, 4, 25), turnoverPanel_);
+                           EditWidthForDigits(this, 6, 25), turnoverPanel_);
   {
     auto* row = new QHBoxLayout(turnoverPanel_);
     row->setContentsMargins(8, 4, 8, 4);

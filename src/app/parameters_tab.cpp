@@ -99,7 +99,7 @@ ParametersTab::ParametersTab(QWidget* parent) : QWidget(parent) {
   // Wide enough for every value the arrows reach, and for typed values of
   // the same size.
   const int editWidth = EditWidthForDigits(this, 3, 25);
-  const int taskEditWidth = EditWidthForDigits(this, 4, 33);
+  const int taskEditWidth = EditWidthForDigits(this, 6, 33);
 
   QHBoxLayout* rows = nullptr;
   systemPanel_ = MakeGroupPanel("SystemPanel", "System", QColor(0xe4, 0xe4, 0xe4), parPanel_, &rows);

@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -120,7 +121,7 @@ class TestDataExport : public QObject {
   void savedSvgIsWellFormedAndNamesTheSeries();
   void badSuffixOrUnwritablePathWritesNothing();
   void chartAndGridContextMenusOfferExport();
-  void disabledAgentGridExportsThroughItsFrame();
+  void agentGridExportsFromItsOwnAndItsFramesMenu();
   void saveButtonSavesTheOpenPage();
   void threeDViewSavesAPng();
   void threeDViewSavesAPngOnTheXDisplay();
@@ -190,18 +191,34 @@ void TestDataExport::copyPutsTheGridOrTheSelectionOnTheClipboard() {
   QCOMPARE(QApplication::clipboard()->text(), data_export::GridText(*model, QLatin1Char('\t')));
   QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral("corner\ta,b\tplain\n")));
 
-  // A selection copies just its rectangle, without the headings.
+  // A selection copies its rectangle with the headings of its columns and
+  // rows.
   view.selectionModel()->select(QItemSelection(model->index(0, 0), model->index(1, 1)),
                                 QItemSelectionModel::Select);
   view.CopyToClipboard();
-  QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("\"two\nlines\"\t\"tab\there\"\n\t12/4\n"));
+  QCOMPARE(QApplication::clipboard()->text(),
+           QStringLiteral("corner\ta,b\tplain\n\"say \"\"hi\"\"\"\t\"two\nlines\"\t\"tab\there\"\n3\t\t12/4\n"));
 
   // Ctrl+C copies the same, not just the current cell.
   view.selectionModel()->clearSelection();
   view.selectionModel()->select(model->index(1, 1), QItemSelectionModel::Select);
   QApplication::clipboard()->clear();
   QTest::keySequence(&view, QKeySequence::Copy);
-  QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("12/4\n"));
+  QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("corner\tplain\n3\t12/4\n"));
+
+  // Headings held as cells: a block away from them gets them added, a block
+  // that starts at them keeps them once.
+  davrel3::TextGrid cells = AwkwardGrid();
+  auto* cellModel = new TextGridModel(TextGridModel::Headings::AsCells);
+  cellModel->SetGrid(&cells);
+  StringGridView cellView(cellModel, 40, 20);
+  cellModel->setParent(&cellView);
+  cellView.selectionModel()->select(cellModel->index(2, 2), QItemSelectionModel::Select);
+  QCOMPARE(cellView.CopyText(), QStringLiteral("corner\tplain\n3\t12/4\n"));
+  cellView.selectionModel()->clearSelection();
+  cellView.selectionModel()->select(QItemSelection(cellModel->index(0, 1), cellModel->index(2, 1)),
+                                    QItemSelectionModel::Select);
+  QCOMPARE(cellView.CopyText(), QStringLiteral("corner\ta,b\n\"say \"\"hi\"\"\"\t\"two\nlines\"\n3\t\n"));
 }
 
 void TestDataExport::savedPngLoadsBackAtTwiceTheViewSize() {
@@ -331,24 +348,25 @@ void TestDataExport::chartAndGridContextMenusOfferExport() {
   }
 }
 
-void TestDataExport::disabledAgentGridExportsThroughItsFrame() {
+void TestDataExport::agentGridExportsFromItsOwnAndItsFramesMenu() {
   TFrame1 frame;
   frame.MakeGrid(2);
   frame.ShowSkillRow(1, davrel3::TSkill{}, true);
   frame.show();
   QVERIFY(QTest::qWaitForWindowExposed(&frame));
-  QVERIFY(!frame.AgentGrid->isEnabled());
-  QApplication::clipboard()->clear();
-  // A right-click on the grid itself reaches the frame's menu.
-  const QStringList entries = MenuEntriesOf([&] { RightClick(frame.AgentGrid->viewport()); },
-                                            [](QMenu* menu) { menu->actions().first()->trigger(); });
-  QCOMPARE(entries, (QStringList{"Copy", "Save CSV..."}));
-  QVERIFY(!frame.AgentGrid->isEnabled());
-  const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
-  QCOMPARE(lines.value(0), QStringLiteral("skill\tchoice\tmot.\texp.\tloser\tI\tYou\tPresent\t"));
-  QVERIFY2(lines.value(1).startsWith(QStringLiteral("1\tYou\t")), qPrintable(lines.value(1)));
-  QVERIFY(lines.value(1).contains(QStringLiteral("Yes")));
-  QCOMPARE(lines.value(2), QStringLiteral("2\t\t\t\t\t\t\t\t"));
+  // The grid takes clicks to select cells; its own menu offers the export.
+  QVERIFY(frame.AgentGrid->isEnabled());
+  for (QWidget* target : {static_cast<QWidget*>(frame.AgentGrid->viewport()), static_cast<QWidget*>(frame.Label22)}) {
+    QApplication::clipboard()->clear();
+    const QStringList entries =
+        MenuEntriesOf([&] { RightClick(target); }, [](QMenu* menu) { menu->actions().first()->trigger(); });
+    QCOMPARE(entries, (QStringList{"Copy", "Save CSV..."}));
+    const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.value(0), QStringLiteral("skill\tchoice\tmot.\texp.\tloser\tI\tYou\tPresent\t"));
+    QVERIFY2(lines.value(1).startsWith(QStringLiteral("1\tYou\t")), qPrintable(lines.value(1)));
+    QVERIFY(lines.value(1).contains(QStringLiteral("Yes")));
+    QCOMPARE(lines.value(2), QStringLiteral("2\t\t\t\t\t\t\t\t"));
+  }
 }
 
 void TestDataExport::saveButtonSavesTheOpenPage() {

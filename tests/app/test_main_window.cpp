@@ -9,6 +9,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -179,7 +182,8 @@ class MainWindowTest : public QObject {
       QCOMPARE(frame->Cell(7, 0), QString("Present"));
       QCOMPARE(frame->Cell(0, 5), QString("5"));
       QCOMPARE(ShownRows(frame, 5), ExpectedRows(form->Bench().State().System, k + 1));
-      QVERIFY(!frame->AgentGrid->isEnabled());
+      // A display that scrolls and selects; its clicks commit nothing.
+      QVERIFY(frame->AgentGrid->isEnabled());
     }
     QCOMPARE(form->AgentTabSheet()->AgentPanelHeight(), 385);
     QVERIFY(!form->AgentTabSheet()->AgentLegend()->isHidden());
@@ -458,7 +462,9 @@ class MainWindowTest : public QObject {
     Retype(form->ParTabSheet()->MotMaxEdit(), "7a");
     ClickArrow(form->ParTabSheet()->ExpMaxUpDown(), UpDown::Direction::Up);
     QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
-    QCOMPARE(messages, QStringList{"'7a' is not a valid integer value"});
+    // The conversion message, then which box holds the text and what it takes.
+    QCOMPARE(messages, QStringList{"'7a' is not a valid integer value. \"Motivation maximum\" takes a whole number, written with digits only (no decimal point, exponent, spaces or letters); its arrows go "
+                                   "from 0 to 100."});
     const auto& after = form->Bench().State().System.Agents[0].Skills[0];
     QCOMPARE(after.MotMax, before.MotMax);
     QCOMPARE(after.ExpMax, before.ExpMax);
@@ -468,7 +474,8 @@ class MainWindowTest : public QObject {
     messages.clear();
     Retype(form->ParTabSheet()->MotMaxEdit(), "");
     QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
-    QCOMPARE(messages, QStringList{"'' is not a valid integer value"});
+    QCOMPARE(messages, QStringList{"'' is not a valid integer value. \"Motivation maximum\" is empty: it takes a "
+                                   "whole number, written with digits only; its arrows go from 0 to 100."});
     Retype(form->ParTabSheet()->MotMaxEdit(), "30");
     messages.clear();
     QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
@@ -480,7 +487,8 @@ class MainWindowTest : public QObject {
     // A run reads the number of tasks when it starts; a bad text ends it.
     form->ParTabSheet()->NrOfTasksEdit()->setText("one");
     QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
-    QCOMPARE(messages, QStringList{"'one' is not a valid integer value"});
+    QCOMPARE(messages, QStringList{"'one' is not a valid integer value. \"Number of tasks\" takes a whole number, written with digits only (no decimal point, exponent, spaces or letters); its arrows go from "
+                                   "0 to 40."});
     QVERIFY(form->Indicators()->StartButton()->isEnabled());
   }
 
@@ -711,6 +719,112 @@ class MainWindowTest : public QObject {
     QCOMPARE(frame->Cell(6, 1), QString("14"));
   }
 
+  void agentBoxTypedShowsThatAgent() {
+    TFrame1* frame = form->Frame(0);
+    form->PageControl1()->setCurrentWidget(form->AgentTabSheet());
+    // Typed and Enter: frame 1 shows agent 2, its arrows stand at 2.
+    Retype(frame->AgentEdit, "2");
+    QTest::keyClick(frame->AgentEdit, Qt::Key_Return);
+    QCOMPARE(frame->AgentNr, 2);
+    QCOMPARE(frame->AgentEditUpDown->Position(), 2);
+    QCOMPARE(ShownRows(frame, 5), ExpectedRows(form->Bench().State().System, 2));
+    QVERIFY(messages.isEmpty());
+
+    // Typed and leaving the box: agent 3.
+    Retype(frame->AgentEdit, "3");
+    form->Frame(1)->AgentEdit->setFocus();
+    QTRY_COMPARE(frame->AgentNr, 3);
+    QCOMPARE(ShownRows(frame, 5), ExpectedRows(form->Bench().State().System, 3));
+
+    // A number outside the group shows nothing new; the status line says why.
+    const QStringList shown = ShownRows(frame, 5);
+    Retype(frame->AgentEdit, "9");
+    QTest::keyClick(frame->AgentEdit, Qt::Key_Return);
+    QCOMPARE(ShownRows(frame, 5), shown);
+    QCOMPARE(form->Status()->Note(), QString("There is no agent 9: the group has agents 1 to 6"));
+    QVERIFY(messages.isEmpty());
+
+    // Text: the message names the box; frame and number stay.
+    Retype(frame->AgentEdit, "abc");
+    QTest::keyClick(frame->AgentEdit, Qt::Key_Return);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("'abc' is not a valid integer value. The agent box of frame 1 takes a whole number"),
+             qPrintable(messages[0]));
+    QVERIFY2(messages[0].endsWith("the group has agents 1 to 6."), qPrintable(messages[0]));
+    QCOMPARE(frame->AgentNr, 9);
+    QCOMPARE(ShownRows(frame, 5), shown);
+
+    // Back to a real agent: the note goes.
+    messages.clear();
+    Retype(frame->AgentEdit, "5");
+    QTest::keyClick(frame->AgentEdit, Qt::Key_Enter);
+    QCOMPARE(ShownRows(frame, 5), ExpectedRows(form->Bench().State().System, 5));
+    QVERIFY(form->Status()->Note().isEmpty());
+    QVERIFY(messages.isEmpty());
+  }
+
+  void agentFramesShowEveryColumn() {
+    form->PageControl1()->setCurrentWidget(form->AgentTabSheet());
+    QApplication::processEvents();
+    const QStringList headings = {"choice", "mot.", "exp.", "loser", "I", "You", "Present"};
+    for (int k = 0; k < 6; ++k) {
+      TFrame1* frame = form->Frame(k);
+      StringGridView* grid = frame->AgentGrid;
+      const QRect viewport = grid->viewport()->rect();
+      // Five skills fit: no scroll bar at all.
+      QVERIFY(!grid->verticalScrollBar()->isVisible());
+      for (int c = 0; c < headings.size(); ++c) {
+        QCOMPARE(grid->model()->headerData(c, Qt::Horizontal).toString(), headings[c]);
+        // The heading in full, and every cell of the column inside the grid.
+        QVERIFY(grid->columnWidth(c) >= grid->horizontalHeader()->fontMetrics().horizontalAdvance(headings[c]));
+        for (int r = 0; r < 5; ++r) {
+          const QRect cell = grid->visualRect(grid->model()->index(r, c));
+          QVERIFY2(viewport.contains(cell), qPrintable(QString("frame %1 column %2 row %3").arg(k + 1).arg(c).arg(r)));
+        }
+      }
+      auto* corner = grid->findChild<QLabel*>("SkillHeading");
+      QVERIFY(corner && corner->isVisible());
+      QCOMPARE(corner->text(), QString("skill"));
+      // Each frame can be brought into view in the tab.
+      form->AgentTabSheet()->ScrollToFrame(k);
+      QApplication::processEvents();
+      QScrollArea* area = form->AgentTabSheet()->ScrollArea();
+      const QRect inView(frame->mapTo(area->viewport(), QPoint(0, 0)), frame->size());
+      QVERIFY2(area->viewport()->rect().contains(inView), qPrintable(QString("frame %1").arg(k + 1)));
+    }
+  }
+
+  void hundredSkillsAreAllReachable() {
+    form->Panel().Write(Field::NrofSkills, 100);
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    form->PageControl1()->setCurrentWidget(form->AgentTabSheet());
+    QApplication::processEvents();
+    TFrame1* frame = form->Frame(0);
+    StringGridView* grid = frame->AgentGrid;
+    QCOMPARE(grid->model()->rowCount(), 100);
+    QCOMPARE(grid->model()->headerData(99, Qt::Vertical).toString(), QString("100"));
+    // A live scroll bar beside the columns, not over them.
+    QScrollBar* bar = grid->verticalScrollBar();
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->isEnabled());
+    QVERIFY(bar->maximum() > 0);
+    QVERIFY(grid->viewport()->geometry().right() < bar->parentWidget()->mapTo(grid, bar->geometry().topLeft()).x());
+    // The last skill's row, last column included, scrolled into view.
+    const QModelIndex last = grid->model()->index(99, 6);
+    grid->scrollTo(last);
+    QApplication::processEvents();
+    QVERIFY(grid->viewport()->rect().contains(grid->visualRect(last)));
+    QCOMPARE(last.data().toString(), ExpectedRows(form->Bench().State().System, 1).at(99 * 7 + 6));
+    // The wheel scrolls too.
+    grid->scrollToTop();
+    QCOMPARE(bar->value(), 0);
+    QWheelEvent wheel(QPointF(20, 40), grid->viewport()->mapToGlobal(QPointF(20, 40)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid->viewport(), &wheel);
+    QVERIFY(bar->value() > 0);
+  }
+
   void agentGridClickStoresAndCommits() {
     TFrame1* frame = form->Frame(0);
     auto* model = frame->AgentGrid->model();
@@ -724,8 +838,8 @@ class MainWindowTest : public QObject {
     ClickArrow(frame->AgentEditUpDown, UpDown::Direction::Up);
     ClickArrow(frame->AgentEditUpDown, UpDown::Direction::Down);
     QCOMPARE(frame->AgentNr, 1);
-    QVERIFY(model->setData(model->index(1, 2), "20"));  // mot. of skill 1
-    QVERIFY(model->setData(model->index(1, 3), "21"));  // exp. of skill 1
+    QVERIFY(model->setData(model->index(0, 1), "20"));  // mot. of skill 1
+    QVERIFY(model->setData(model->index(0, 2), "21"));  // exp. of skill 1
     // The cells hold hundredths; read back as values, 1500 passes no maximum.
     form->Frame11AgentGridClick();
     QCOMPARE(messages.size(), 4);
@@ -738,9 +852,10 @@ class MainWindowTest : public QObject {
     // A cell that is not a number stops before the commit.
     messages.clear();
     QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
-    QVERIFY(model->setData(model->index(1, 2), "x"));
+    QVERIFY(model->setData(model->index(0, 1), "x"));
     form->Frame11AgentGridClick();
-    QCOMPARE(messages, QStringList{"'x' is not a valid integer value"});
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("'x' is not a valid integer value. "), qPrintable(messages[0]));
     QVERIFY(!form->Indicators()->StartButton()->isEnabled());
   }
 };
