@@ -2,7 +2,11 @@
 // whatever display Qt is given (the scripts run it under Xvfb), and saves a
 // picture of each of its five tabs, then of the "Agent" and "Task" tabs after
 // a run, the chart window's pages, and the "Design results" window with its
-// chart after "Run design", into OUTDIR.
+// chart after "Run design", into OUTDIR. Then the main window's own
+// pictures: an agent frame with all its columns, a hundred skills scrolled to
+// the last, the status line after a "Fit" run, a step-through box with its
+// two buttons, the progress dialog of a long run, Help > About and the window
+// maximised.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -10,12 +14,18 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <cstdio>
+#include <functional>
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
 #include <QScreen>
 #include <QWindow>
 
@@ -34,6 +44,11 @@
 #include "design_runner.h"
 #include "skill_levels_editor.h"
 #include "widget_panel.h"
+#include "DV3Newcomer2009Agent.h"
+#include "radio_group.h"
+#include "run_progress.h"
+#include "string_grid.h"
+#include "up_down.h"
 
 namespace {
 
@@ -57,6 +72,119 @@ bool Save(QWidget& window, const QDir& dir, const QString& name) {
   }
   std::printf("%s\n", qPrintable(path));
   return true;
+}
+
+// The whole screen, for windows whose place matters.
+bool SaveScreen(const QDir& dir, const QString& name) {
+  Settle(150);
+  const QString path = dir.filePath(name);
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen || !screen->grabWindow(0).save(path)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
+// Runs `act` on the first top-level widget of type T named `name` once it is
+// shown, checking every 50 ms while the caller's own loop runs.
+template <typename T>
+void WhenShown(const QString& name, std::function<void(T*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(50);
+  QObject::connect(timer, &QTimer::timeout, [timer, name, act] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* wanted = qobject_cast<T*>(widget);
+      if (wanted && wanted->isVisible() && wanted->objectName() == name) {
+        timer->stop();
+        timer->deleteLater();
+        act(wanted);
+        return;
+      }
+    }
+  });
+  timer->start();
+}
+
+// The main window's own pictures, after the others.
+bool MainWindowPictures(TParForm& parForm, const QDir& dir) {
+  bool ok = true;
+  using davrel3::Field;
+  // A frame with every column, after the start-up run.
+  parForm.PageControl1()->setCurrentWidget(parForm.AgentTabSheet());
+  ok = Save(*parForm.Frame(0), dir, "agent-frame.png") && ok;
+
+  // A "Fit" run: the status line says what was committed and what ran.
+  parForm.ProcesTabSheet()->FitNoFitRadioGroup()->SetItemIndex(1);
+  ok = Save(parForm, dir, "main-status-items-differ.png") && ok;
+  parForm.DefineButtonClick();
+  parForm.StartButtonClick();
+  ok = Save(parForm, dir, "main-status-fit-run.png") && ok;
+
+  // A step-through box: its picture and the screen around it, then "Stop
+  // indicating" lets the run go on.
+  parForm.OKButtonClick();
+  parForm.PageControl1()->setCurrentWidget(parForm.AgentTabSheet());
+  parForm.Indicators()->CycleCheckBox()->setChecked(true);
+  WhenShown<QMessageBox>("StepBox", [&](QMessageBox* box) {
+    Settle(300);
+    ok = Save(*box, dir, "step-box.png") && ok;
+    ok = SaveScreen(dir, "step-box-screen.png") && ok;
+    if (QAbstractButton* stop = box->findChild<QAbstractButton*>("StopIndicatingButton")) stop->click();
+  });
+  parForm.StartButtonClick();
+
+  // A long run: the progress dialog with Cancel. The message that says so
+  // is printed instead of waiting in a box.
+  parForm.SetMessageFunction([](const QString& text) { std::printf("message: %s\n", qPrintable(text)); });
+  parForm.Panel().Write(Field::Cycle, 100000);
+  parForm.OKButtonClick();
+  auto* poll = new QTimer;
+  poll->setInterval(50);
+  QObject::connect(poll, &QTimer::timeout, [&, poll] {
+    QProgressDialog* dialog = parForm.Progress().Dialog();
+    if (!dialog || !dialog->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    Settle(300);
+    ok = Save(*dialog, dir, "progress-dialog.png") && ok;
+    ok = SaveScreen(dir, "progress-dialog-screen.png") && ok;
+    dialog->cancel();
+  });
+  poll->start();
+  parForm.StartButtonClick();
+  ok = Save(parForm, dir, "main-status-cancelled.png") && ok;
+
+  // A hundred skills: the frames scroll to the last one.
+  parForm.Panel().Write(Field::Cycle, 200);
+  parForm.Panel().Write(Field::NrofSkills, 100);
+  parForm.OKButtonClick();
+  parForm.PageControl1()->setCurrentWidget(parForm.AgentTabSheet());
+  for (int k = 0; k < 6; ++k) {
+    StringGridView* grid = parForm.Frame(k)->AgentGrid;
+    grid->scrollTo(grid->model()->index(99, 0));
+  }
+  ok = Save(parForm, dir, "main-agents-100-skills.png") && ok;
+  parForm.AgentTabSheet()->ScrollToFrame(5);
+  ok = Save(parForm, dir, "main-agents-100-skills-right.png") && ok;
+
+  parForm.SetMessageFunction(nullptr);
+
+  // Help > About.
+  WhenShown<QMessageBox>("AboutBox", [&](QMessageBox* box) {
+    Settle(300);
+    ok = Save(*box, dir, "about.png") && ok;
+    box->accept();
+  });
+  parForm.ShowAbout();
+
+  // Maximised: the tabs take the room, the strip keeps its arrangement.
+  parForm.showMaximized();
+  Settle(800);
+  ok = Save(parForm, dir, "main-maximized.png") && ok;
+  parForm.showNormal();
+  return ok;
 }
 
 }  // namespace
@@ -167,5 +295,8 @@ int main(int argc, char* argv[]) {
     model->setData(model->index(2, 3), "12.5");
     ok = Save(editor, dir, "levels-editor.png") && ok;
   }
+  chart.hide();
+  if (DesignResultsWindow* results = parForm.Design().DesignResults()) results->hide();
+  ok = MainWindowPictures(parForm, dir) && ok;
   return ok ? 0 : 1;
 }
