@@ -19,6 +19,7 @@
 #include "chart_view.h"
 #include "data_export.h"
 #include "history_series.h"
+#include "labour_page.h"
 #include "model/int_text.h"
 #include "string_grid.h"
 #include "up_down.h"
@@ -79,6 +80,7 @@ TChartForm::TChartForm(davrel3::Workbench& bench, QWidget* parent) : QWidget(par
                                       PerformanceSeriesStyles(), true, font, legendColour, this);
   workTimePage_ = new WorkTimePage(bench_.State().WorkTimeGrid);
   allocationPage_ = new ::AllocationPage(bench_.State().AllocationGrid);
+  labourPage_ = new ::LabourPage(bench_.State());
 
   pageControl1_ = new QTabWidget(panel1_);
   pageControl1_->setObjectName(QStringLiteral("PageControl1"));
@@ -87,6 +89,7 @@ TChartForm::TChartForm(davrel3::Workbench& bench, QWidget* parent) : QWidget(par
   pageControl1_->addTab(pages_[Performance]->Widget(), QStringLiteral("Performance"));
   pageControl1_->addTab(workTimePage_, QStringLiteral("PerformanceTime"));
   pageControl1_->addTab(allocationPage_, QStringLiteral("Allocation"));
+  pageControl1_->addTab(labourPage_, QStringLiteral("Division of labour"));
   pageControl1_->setCurrentIndex(PerformanceTimePage);
   panelLayout->addWidget(pageControl1_, 1);
 
@@ -280,6 +283,8 @@ void TChartForm::SaveOpenPage() {
     WorkTimeGrid()->SaveCsvAs();
   } else if (open == AllocationPage) {
     AllocationGrid()->SaveCsvAs();
+  } else if (open == DivisionOfLabourPage) {
+    labourPage_->AskAndSave();
   } else if (open >= ExpertisePage && open <= PerformancePage) {
     ChartPage& page = *pages_[open];
     if (page.ShowsThreeD()) {
@@ -307,6 +312,7 @@ void TChartForm::RefreshViews() {
   for (ChartPage* page : pages_) page->Refresh(state.History.HistoryLength);
   workTimePage_->Refresh();
   allocationPage_->Refresh();
+  labourPage_->Refresh();
 }
 
 void TChartForm::ReportError(const QString& message) {

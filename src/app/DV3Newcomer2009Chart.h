@@ -1,4 +1,4 @@
-// TChartForm, the chart window: the results of the last run on five pages.
+// TChartForm, the chart window: the results of the last run on six pages.
 //
 //   "Expertise"        Chart1, the chosen agent's expertise per skill (40 series)
 //   "Motivation"       Chart3, the chosen agent's motivation per skill (40 series)
@@ -6,6 +6,8 @@
 //                      "Coordination Time", "Agent 1" ... "Agent 11"
 //   "PerformanceTime"  WorkTimeGrid, work time per agent and task, and measures
 //   "Allocation"       AllocationGrid, which agent performed which unit when
+//   "Division of labour" LabourPage: the index over the run, the allocation
+//                      map and each agent's shares before and after the entrance
 //
 // The window owns nothing but its controls: the three chart pages
 // (ChartPage), the work-time page (WorkTimePage) and the allocation page
@@ -34,6 +36,7 @@
 #include "presets/workbench.h"
 
 class AllocationPage;
+class LabourPage;
 class QChart;
 class QCheckBox;
 class QLabel;
@@ -65,7 +68,8 @@ class TChartForm : public QWidget {
   void DrawPerformance();
 
   // Index of the pages of PageControl1.
-  enum Page { ExpertisePage, MotivationPage, PerformancePage, PerformanceTimePage, AllocationPage };
+  enum Page { ExpertisePage, MotivationPage, PerformancePage, PerformanceTimePage, AllocationPage,
+              DivisionOfLabourPage };
   // The three charts, in page order.
   enum ChartId { Expertise, Motivation, Performance };
 
@@ -82,6 +86,7 @@ class TChartForm : public QWidget {
   StringGridView* WorkTimeGrid() const;
   StringGridView* AllocationGrid() const;
   WorkTimePage* WorkTime() const { return workTimePage_; }
+  ::LabourPage* Labour() const { return labourPage_; }
   // Whether the chart's page shows its 3-D view now.
   bool ShowsThreeD(ChartId id) const { return pages_[id]->ShowsThreeD(); }
   // The chart's 3-D view, or nullptr while the box has never been checked.
@@ -120,5 +125,6 @@ class TChartForm : public QWidget {
   std::array<ChartPage*, 3> pages_{};
   WorkTimePage* workTimePage_ = nullptr;
   ::AllocationPage* allocationPage_ = nullptr;
+  ::LabourPage* labourPage_ = nullptr;
   bool shownBefore_ = false;
 };

@@ -187,6 +187,58 @@ bool SaveChartImage(QWidget* chartView, const QString& path, QString* error) {
   return SaveBytes(path, bytes, error);
 }
 
+bool SaveWidgetImage(QWidget* widget, const QString& path, QString* error) {
+  if (!widget || widget->size().isEmpty()) {
+    if (error) *error = QObject::tr("There is no picture to save.");
+    return false;
+  }
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const QSize size = widget->size();
+  QByteArray bytes;
+  if (suffix == QLatin1String("png")) {
+    QImage image(size * kImageScale, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+      if (error) *error = QObject::tr("Cannot draw the picture for \"%1\": not enough memory.").arg(QDir::toNativeSeparators(path));
+      return false;
+    }
+    image.setDevicePixelRatio(kImageScale);
+    image.fill(Qt::white);
+    {
+      QPainter painter(&image);
+      painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+      widget->render(&painter);
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+  } else if (suffix == QLatin1String("svg")) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setTitle(QFileInfo(path).completeBaseName());
+    generator.setDescription(QObject::tr("Drawn by %1").arg(QGuiApplication::applicationDisplayName()));
+    {
+      QPainter painter(&generator);
+      painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+      widget->render(&painter);
+    }
+  } else {
+    if (error) {
+      *error = QObject::tr("Cannot save \"%1\": a picture is saved as a PNG picture (.png) or an SVG drawing (.svg).")
+                   .arg(QDir::toNativeSeparators(path));
+    }
+    return false;
+  }
+  if (bytes.isEmpty()) {
+    if (error) *error = QObject::tr("Cannot draw the picture for \"%1\".").arg(QDir::toNativeSeparators(path));
+    return false;
+  }
+  return SaveBytes(path, bytes, error);
+}
+
 void InstallChartExportMenu(QWidget* chartView) {
   auto* view = qobject_cast<QChartView*>(chartView);
   if (!view) return;
@@ -206,7 +258,7 @@ void InstallChartExportMenu(QWidget* chartView) {
 }
 
 QString AskSavePath(QWidget* parent, const QString& caption, const QString& suggestedName, const QStringList& filters,
-                    const QString& folderKind) {
+                    const QString& folderKind, QString* chosenFilter) {
   QFileDialog dialog(parent, caption);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -228,6 +280,7 @@ QString AskSavePath(QWidget* parent, const QString& caption, const QString& sugg
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   const QString path = dialog.selectedFiles().first();
   window_settings::RememberFolderOf(folderKind, path);
+  if (chosenFilter) *chosenFilter = dialog.selectedNameFilter();
   return path;
 }
 

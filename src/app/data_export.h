@@ -43,6 +43,12 @@ void CopyText(const QString& text);
 // error and writes nothing.
 bool SaveChartImage(QWidget* chartView, const QString& path, QString* error);
 
+// Saves what a widget shows, children included: ".png" at twice the screen
+// resolution, ".svg" as a drawing; any other suffix is an error and writes
+// nothing. For pictures that are not one chart (a page of several figures,
+// the visible part of a map).
+bool SaveWidgetImage(QWidget* widget, const QString& path, QString* error);
+
 // Adds "Save image..." to the chart view's context menu: it asks for a file
 // name (PNG or SVG) and reports a failure in a message box.
 void InstallChartExportMenu(QWidget* chartView);
@@ -51,9 +57,10 @@ void InstallChartExportMenu(QWidget* chartView);
 // AskSavePath asks for a file name (non-native dialog, starting in the folder
 // a dialog of `folderKind` last used, remembered between launches) and
 // returns "" if the user cancels; a name typed without a suffix gets the one
-// of the chosen filter. ReportSaveError shows why a save failed.
+// of the chosen filter. *chosenFilter (if given) receives the filter the user
+// saved with. ReportSaveError shows why a save failed.
 QString AskSavePath(QWidget* parent, const QString& caption, const QString& suggestedName, const QStringList& filters,
-                    const QString& folderKind = QStringLiteral("export"));
+                    const QString& folderKind = QStringLiteral("export"), QString* chosenFilter = nullptr);
 void ReportSaveError(QWidget* parent, const QString& error);
 
 }  // namespace data_export

@@ -184,7 +184,8 @@ void TestChartWindow::axesAndStartPage() {
   QCOMPARE(s.chart.windowTitle(), QStringLiteral("ChartForm"));
   QStringList pages;
   for (int i = 0; i < s.chart.PageControl1()->count(); ++i) pages << s.chart.PageControl1()->tabText(i);
-  QCOMPARE(pages, (QStringList{"Expertise", "Motivation", "Performance", "PerformanceTime", "Allocation"}));
+  QCOMPARE(pages, (QStringList{"Expertise", "Motivation", "Performance", "PerformanceTime", "Allocation",
+                                  "Division of labour"}));
   QCOMPARE(s.chart.PageControl1()->currentIndex(), int(TChartForm::PerformanceTimePage));
   QCOMPARE(s.chart.ThreeDCheckBox()->text(), QStringLiteral("3d"));
   QVERIFY(!s.chart.ThreeDCheckBox()->isChecked());
