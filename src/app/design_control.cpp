@@ -63,14 +63,7 @@ void DesignControl::Finished(const DesignResult& result) {
     const QRect main = window_->frameGeometry();
     const QScreen* shown = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
     const QRect room = shown ? shown->availableGeometry() : QRect();
-    QPoint place(main.left(), main.bottom() + 1);
-    if (!room.isNull()) {
-      const QSize size = results_->frameGeometry().size().boundedTo(room.size());
-      results_->resize(results_->size().boundedTo(room.size()));
-      place.setX(std::clamp(place.x(), room.left(), room.right() - size.width() + 1));
-      place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() - size.height() + 1)));
-    }
-    results_->move(place);
+    results_->FitInto(room, QPoint(main.left(), main.bottom() + 1));
   }
   results_->SetResult(result);
   results_->show();

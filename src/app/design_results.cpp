@@ -11,10 +11,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <algorithm>
+#include <vector>
 
 #include "experiment/record.h"
 #include "experiment/table_format.h"
@@ -25,6 +29,13 @@ using davrel3::Choice;
 using davrel3::TableRow;
 
 namespace {
+
+// What the window asks for on a large screen, and the least its contents
+// need before they scroll.
+constexpr QSize kPreferredSize(1180, 900);
+constexpr QSize kMinimumContents(760, 520);
+// Title bar and borders of a window not yet shown.
+constexpr QSize kFrameAllowance(16, 40);
 
 QString ItemText(Choice choice, int index) {
   if (index < 0 || index >= davrel3::ChoiceItemCount(choice)) return {};
@@ -98,15 +109,22 @@ QVariant DesignResultsModel::data(const QModelIndex& index, int role) const {
   if (column == 5) return row.timesteps;
 
   double value = 0;
+  int decimals = 2;
   if (column < firstMeasure) {
     const int agent = column - kLeadColumns;
     if (agent >= static_cast<int>(row.agentTimes.size())) return {};
     value = row.agentTimes[static_cast<std::size_t>(agent)];
-  } else {
+  } else if (column < firstMeasure + 4) {
     const double measures[] = {row.slow, row.sum, row.meanNoFit, row.meanFit};
     value = measures[column - firstMeasure];
+  } else {
+    const std::optional<double> labour[] = {row.dol, row.dolBefore, row.dolAfter};
+    const int which = column - firstMeasure - 4;
+    if (which >= 3 || !labour[which]) return {};
+    value = *labour[which];
+    decimals = 3;
   }
-  if (role == Qt::DisplayRole) return QString::number(value, 'f', 2);
+  if (role == Qt::DisplayRole) return QString::number(value, 'f', decimals);
   return QString::fromStdString(davrel3::ShortestNumber(value));
 }
 
@@ -114,7 +132,7 @@ QVariant DesignResultsModel::headerData(int section, Qt::Orientation orientation
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Vertical) return section + 1;
   static const char* const kLead[] = {"Fit", "Newcomer", "Skills", "Task", "Status", "Timesteps"};
-  static const char* const kMeasures[] = {"Slow", "Sum", "MeanNoFit", "MeanFit"};
+  static const char* const kMeasures[] = {"Slow", "Sum", "MeanNoFit", "MeanFit", "dol", "dol_before", "dol_after"};
   if (section < kLeadColumns) return QString(kLead[section]);
   if (section < kLeadColumns + result_.agents) return QString("Agent %1").arg(section - kLeadColumns + 1);
   const int measure = section - kLeadColumns - result_.agents;
@@ -151,12 +169,31 @@ DesignResultsWindow::DesignResultsWindow(QWidget* parent) : QWidget(parent, Qt::
   chartView_->setMinimumHeight(260);
   data_export::InstallChartExportMenu(chartView_);
 
+  auto* labourChart = new QChart;
+  labourChart->setTitle("Division of labour before and after the entrance per condition "
+                        "(mean over the condition's tasks; no bar: undefined)");
+  labourChart->legend()->setAlignment(Qt::AlignTop);
+  labourChart->setAnimationOptions(QChart::NoAnimation);
+  labourBars_ = new QBarSeries(labourChart);
+  labourChart->addSeries(labourBars_);
+  labourView_ = new QChartView(labourChart, this);
+  labourView_->setObjectName("DesignLabourChart");
+  labourView_->setRenderHint(QPainter::Antialiasing);
+  labourView_->setMinimumHeight(260);
+  data_export::InstallChartExportMenu(labourView_);
+
+  charts_ = new QTabWidget(this);
+  charts_->setObjectName("DesignCharts");
+  charts_->addTab(chartView_, "Slow and Sum");
+  charts_->addTab(labourView_, "Division of labour");
+
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->addWidget(table_);
-  splitter->addWidget(chartView_);
+  splitter->addWidget(charts_);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 1);
   splitter->setChildrenCollapsible(false);
+  table_->setMinimumHeight(160);
   // The table's 18 rows in view, the chart tall enough for its axis titles.
   splitter->setSizes({420, 440});
 
@@ -168,7 +205,7 @@ DesignResultsWindow::DesignResultsWindow(QWidget* parent) : QWidget(parent, Qt::
   saveCsvButton_->setToolTip("Save the table as davrel3-batch --design prints it for these parameters");
   saveImageButton_ = new QPushButton("Save image...", this);
   saveImageButton_->setObjectName("SaveImageButton");
-  saveImageButton_->setToolTip("Save the chart as a PNG picture or an SVG drawing");
+  saveImageButton_->setToolTip("Save the chart on the open tab as a PNG picture or an SVG drawing");
   connect(copyButton_, &QPushButton::clicked, this, [this] { Copy(); });
   connect(saveCsvButton_, &QPushButton::clicked, this, [this] { AskAndSaveCsv(); });
   connect(saveImageButton_, &QPushButton::clicked, this, [this] { AskAndSaveImage(); });
@@ -179,10 +216,38 @@ DesignResultsWindow::DesignResultsWindow(QWidget* parent) : QWidget(parent, Qt::
   buttons->addWidget(saveCsvButton_);
   buttons->addWidget(saveImageButton_);
 
+  // Everything in a scroll area: on a screen smaller than the contents'
+  // minimum the window still fits and scrolls.
+  auto* contents = new QWidget;
+  auto* inner = new QVBoxLayout(contents);
+  inner->addLayout(buttons);
+  inner->addWidget(splitter, 1);
+  contents->setMinimumSize(kMinimumContents);
+  scroll_ = new QScrollArea(this);
+  scroll_->setObjectName("DesignScroll");
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidgetResizable(true);
+  scroll_->setWidget(contents);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(buttons);
-  layout->addWidget(splitter, 1);
-  resize(1180, 900);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll_);
+  resize(kPreferredSize);
+}
+
+void DesignResultsWindow::FitInto(const QRect& room, QPoint wanted) {
+  if (room.isEmpty()) {
+    move(wanted);
+    return;
+  }
+  // Before the window is first shown its frame is not known: allow for a
+  // title bar and borders, or the frame it has if that is larger.
+  const QSize frame = (isVisible() ? frameGeometry().size() - size() : QSize()).expandedTo(kFrameAllowance);
+  const QSize fits = (room.size() - frame).expandedTo(QSize(200, 150));
+  resize(kPreferredSize.boundedTo(fits));
+  const QSize outer = size() + frame;
+  wanted.setX(std::clamp(wanted.x(), room.left(), std::max(room.left(), room.right() - outer.width() + 1)));
+  wanted.setY(std::clamp(wanted.y(), room.top(), std::max(room.top(), room.bottom() - outer.height() + 1)));
+  move(wanted);
 }
 
 void DesignResultsWindow::SetResult(const DesignResult& result) {
@@ -197,6 +262,7 @@ void DesignResultsWindow::SetResult(const DesignResult& result) {
   if (refused > 0) summary += QString(" %1 rows did not finish: see their status.").arg(refused);
   summary_->setText(summary);
   FillChart();
+  FillLabourChart();
 }
 
 void DesignResultsWindow::FillChart() {
@@ -247,6 +313,58 @@ void DesignResultsWindow::FillChart() {
   bars_->attachAxis(valueAxis);
 }
 
+void DesignResultsWindow::FillLabourChart() {
+  QChart* chart = labourView_->chart();
+  labourBars_->clear();
+  for (QAbstractAxis* axis : chart->axes()) {
+    chart->removeAxis(axis);
+    delete axis;
+  }
+  // Per condition the mean over its tasks that have the value.
+  QStringList categories;
+  struct Mean {
+    double sum = 0;
+    int count = 0;
+  };
+  std::vector<Mean> before, after;
+  const TableRow* previous = nullptr;
+  for (const TableRow& row : model_->Result().rows) {
+    if (!(previous && previous->run == row.run)) {
+      categories << ConditionLabel(row);
+      before.emplace_back();
+      after.emplace_back();
+    }
+    if (row.dolBefore) {
+      before.back().sum += *row.dolBefore;
+      before.back().count += 1;
+    }
+    if (row.dolAfter) {
+      after.back().sum += *row.dolAfter;
+      after.back().count += 1;
+    }
+    previous = &row;
+  }
+  auto* beforeSet = new QBarSet("dol_before");
+  auto* afterSet = new QBarSet("dol_after");
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    beforeSet->append(before[i].count > 0 ? before[i].sum / before[i].count : 0.0);
+    afterSet->append(after[i].count > 0 ? after[i].sum / after[i].count : 0.0);
+  }
+  labourBars_->append(beforeSet);
+  labourBars_->append(afterSet);
+  auto* categoryAxis = new QBarCategoryAxis;
+  categoryAxis->append(categories);
+  chart->addAxis(categoryAxis, Qt::AlignBottom);
+  labourBars_->attachAxis(categoryAxis);
+  auto* valueAxis = new QValueAxis;
+  valueAxis->setTitleText("Division of labour");
+  valueAxis->setRange(0, 1);
+  valueAxis->setTickCount(6);
+  valueAxis->setLabelFormat("%.1f");
+  chart->addAxis(valueAxis, Qt::AlignLeft);
+  labourBars_->attachAxis(valueAxis);
+}
+
 QString DesignResultsWindow::CsvText() const { return QString::fromStdString(model_->Result().CsvText()); }
 
 QString DesignResultsWindow::TabText() const {
@@ -281,7 +399,7 @@ bool DesignResultsWindow::SaveCsv(const QString& path, QString* error) const {
 }
 
 bool DesignResultsWindow::SaveImage(const QString& path, QString* error) const {
-  return data_export::SaveChartImage(chartView_, path, error);
+  return data_export::SaveChartImage(charts_->currentWidget(), path, error);
 }
 
 void DesignResultsWindow::Copy() const { data_export::CopyText(TabText()); }
@@ -294,7 +412,8 @@ void DesignResultsWindow::AskAndSaveCsv() {
 }
 
 void DesignResultsWindow::AskAndSaveImage() {
-  const QString path = data_export::AskSavePath(this, "Save image", "design-chart.png",
+  const QString suggested = charts_->currentWidget() == labourView_ ? "design-labour.png" : "design-chart.png";
+  const QString path = data_export::AskSavePath(this, "Save image", suggested,
                                                 {"PNG picture (*.png)", "SVG drawing (*.svg)"});
   if (path.isEmpty()) return;
   QString error;

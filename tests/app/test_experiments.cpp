@@ -5,6 +5,7 @@
 // record saved equals the runner's --json; the named configurations commit
 // from the menu.
 #include <QApplication>
+#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QClipboard>
@@ -23,7 +24,11 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTableView>
+#include <QChartView>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -256,7 +261,7 @@ class ExperimentsTest : public QObject {
     for (int c = 0; c < model->columnCount(); ++c) headers << model->headerData(c, Qt::Horizontal).toString();
     QCOMPARE(headers, (QStringList{"Fit", "Newcomer", "Skills", "Task", "Status", "Timesteps", "Agent 1", "Agent 2",
                                    "Agent 3", "Agent 4", "Agent 5", "Agent 6", "Slow", "Sum", "MeanNoFit",
-                                   "MeanFit"}));
+                                   "MeanFit", "dol", "dol_before", "dol_after"}));
     // Row 4 is No Fit, Specialist, Low: two decimals shown, the full value
     // in the tooltip.
     const auto& row = result.rows[3];
@@ -317,6 +322,83 @@ class ExperimentsTest : public QObject {
     QCOMPARE(RunDesign(), results);
     QVERIFY(results->Model()->Result().rows[0].timesteps != row.timesteps || result.rows[0].timesteps == 120);
     QCOMPARE(results->Model()->Result().rows[0].timesteps, 120LL);
+  }
+
+  void resultsShowTheLabourColumnsAndChart() {
+    DesignResultsWindow* results = RunDesign();
+    QVERIFY(results);
+    QAbstractItemModel* model = results->Table()->model();
+    // The runner's table for the same design, read by column name.
+    const QStringList lines = results->CsvText().split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 19);
+    const QStringList names = lines[0].split(',');
+    const int firstShown = 6 + 6 + 4;  // lead columns, agents, time measures
+    int undefined = 0;
+    for (const char* name : {"dol", "dol_before", "dol_after"}) {
+      const int csvColumn = static_cast<int>(names.indexOf(name));
+      QVERIFY2(csvColumn >= 0, name);
+      const int shownColumn = firstShown + (QString(name) == "dol" ? 0 : QString(name) == "dol_before" ? 1 : 2);
+      QCOMPARE(model->headerData(shownColumn, Qt::Horizontal).toString(), QString(name));
+      for (int r = 0; r < 18; ++r) {
+        const QString cell = lines[r + 1].split(',').value(csvColumn);
+        const QModelIndex index = model->index(r, shownColumn);
+        if (cell.isEmpty()) {
+          ++undefined;
+          QVERIFY(index.data().toString().isEmpty());
+          QVERIFY(!index.data(Qt::ToolTipRole).isValid());
+        } else {
+          QCOMPARE(index.data(Qt::ToolTipRole).toString(), cell);
+          QCOMPARE(index.data().toString(), QString::number(cell.toDouble(), 'f', 3));
+        }
+      }
+    }
+    // Without a newcomer (6 conditions) nothing is performed after the entrance.
+    QCOMPARE(undefined, 6);
+    // The chart: dol_before and dol_after per condition, no bar where undefined.
+    QBarSeries* bars = results->LabourBars();
+    QCOMPARE(bars->count(), 2);
+    QCOMPARE(bars->barSets()[0]->label(), QString("dol_before"));
+    QCOMPARE(bars->barSets()[1]->label(), QString("dol_after"));
+    const auto& rows = results->Model()->Result().rows;
+    for (int i = 0; i < 18; ++i) {
+      QCOMPARE(bars->barSets()[0]->at(i), rows[i].dolBefore.value_or(0.0));
+      QCOMPARE(bars->barSets()[1]->at(i), rows[i].dolAfter.value_or(0.0));
+      QVERIFY(rows[i].dolBefore.has_value());
+    }
+    auto* axis = qobject_cast<QBarCategoryAxis*>(results->LabourChartView()->chart()->axes(Qt::Horizontal).value(0));
+    QVERIFY(axis);
+    QCOMPARE(axis->count(), 18);
+    QCOMPARE(axis->at(4), QString("No Fit<br>Spec.<br>Mod"));
+    // "Save image..." saves the chart on the open tab.
+    results->Charts()->setCurrentWidget(results->LabourChartView());
+    QString error;
+    QVERIFY2(results->SaveImage(dir.filePath("labour.svg"), &error), qPrintable(error));
+    QVERIFY(ReadFile(dir.filePath("labour.svg")).contains("dol_after"));
+    results->Charts()->setCurrentIndex(0);
+  }
+
+  void resultsWindowFitsTheScreen() {
+    DesignResultsWindow* results = RunDesign();
+    QVERIFY(results);
+    // A 1366 x 768 screen less a panel, and a large one.
+    const QRect small(0, 0, 1366, 740);
+    results->FitInto(small, QPoint(200, 500));
+    const QRect frame(results->pos(), results->size() + QSize(16, 40));
+    QVERIFY2(small.contains(frame), qPrintable(QString("%1,%2 %3x%4").arg(frame.x()).arg(frame.y())
+                                                  .arg(frame.width()).arg(frame.height())));
+    QVERIFY(results->height() >= 600);
+    const QRect large(0, 0, 1920, 1160);
+    results->FitInto(large, QPoint(10, 320));
+    QCOMPARE(results->size(), QSize(1180, 900));
+    QVERIFY(large.contains(QRect(results->pos(), results->size() + QSize(16, 40))));
+    // A screen smaller than the contents: the window fits and its contents scroll.
+    const QRect tiny(0, 0, 640, 480);
+    results->FitInto(tiny, QPoint(0, 0));
+    QVERIFY(results->width() <= 640 && results->height() <= 480);
+    results->show();
+    QVERIFY(QTest::qWaitForWindowExposed(results));
+    QTRY_VERIFY(results->Scroll()->verticalScrollBar()->maximum() > 0);
+    QVERIFY(results->Scroll()->horizontalScrollBar()->maximum() > 0);
   }
 
   void cancelStopsTheDesignAndAllowsANewOne() {
