@@ -1,12 +1,13 @@
 // davrel3-screenshots OUTDIR: shows the main window as the program does, on
 // whatever display Qt is given (the scripts run it under Xvfb), and saves a
 // picture of each of its five tabs, then of the "Agent" and "Task" tabs after
-// a run, the chart window's pages, and the "Design results" window with its
-// chart after "Run design", into OUTDIR. Then the main window's own
-// pictures: an agent frame with all its columns, a hundred skills scrolled to
-// the last, the status line after a "Fit" run, a step-through box with its
-// two buttons, the progress dialog of a long run, Help > About and the window
-// maximised.
+// a run, the chart window's pages, the "Design results" window with its
+// charts after "Run design", and the "Division of labour" page after a Fit
+// run with a generalist newcomer, into OUTDIR. Then the skill levels editor
+// and the main window's own pictures: an agent frame with all its columns, a
+// hundred skills scrolled to the last, the status line after a "Fit" run, a
+// step-through box with its two buttons, the progress dialog of a long run,
+// Help > About and the window maximised.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -20,9 +21,9 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <iterator>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTimer>
@@ -49,6 +50,7 @@
 #include "run_progress.h"
 #include "string_grid.h"
 #include "up_down.h"
+#include "labour_page.h"
 
 namespace {
 
@@ -227,8 +229,9 @@ int main(int argc, char* argv[]) {
   ok = Save(chart, dir, "chart-as-opened.png") && ok;
   chart.resize(1260, 640);
   static const char* const kChartPages[] = {"expertise", "motivation", "performance", "performancetime",
-                                            "allocation"};
-  for (int page = 0; page < chart.PageControl1()->count(); ++page) {
+                                            "allocation", "labour"};
+  constexpr int kNamedPages = static_cast<int>(std::size(kChartPages));
+  for (int page = 0; page < chart.PageControl1()->count() && page < kNamedPages; ++page) {
     chart.PageControl1()->setCurrentIndex(page);
     // The charts animate into place; wait until they have settled.
     Settle(600);
@@ -265,16 +268,42 @@ int main(int argc, char* argv[]) {
   if (DesignResultsWindow* results = parForm.Design().DesignResults()) {
     Settle(500);
     ok = Save(*results, dir, "design-results.png") && ok;
-    QString error;
-    const QString path = dir.filePath("design-chart.png");
-    if (results->SaveImage(path, &error)) {
-      std::printf("%s\n", qPrintable(path));
-    } else {
-      std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(error));
-      ok = false;
+    for (int tab = 0; tab < results->Charts()->count(); ++tab) {
+      results->Charts()->setCurrentIndex(tab);
+      Settle(300);
+      if (tab > 0) ok = Save(*results, dir, QString("design-results-%1.png").arg(tab + 1)) && ok;
+      QString error;
+      const QString path = dir.filePath(tab == 0 ? QString("design-chart.png") : QString("design-labour-chart.png"));
+      if (results->SaveImage(path, &error)) {
+        std::printf("%s\n", qPrintable(path));
+      } else {
+        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(error));
+        ok = false;
+      }
     }
+    results->Charts()->setCurrentIndex(0);
   } else {
     std::fprintf(stderr, "the design run did not finish\n");
+    ok = false;
+  }
+
+  // A Fit run with a generalist newcomer of moderate skills: the entrance on
+  // the index line, the newcomer's cells on the map, its bar after the entrance.
+  parForm.PageControl1()->setCurrentIndex(3);
+  parForm.ProcesTabSheet()->FitNoFitRadioGroup()->SetItemIndex(1);
+  parForm.ProcesTabSheet()->NewcomerRadioGroup()->SetItemIndex(2);
+  parForm.ProcesTabSheet()->HiLoRadioGroup()->SetItemIndex(1);
+  parForm.DefineButtonClick();
+  parForm.StartButtonClick();
+  chart.PageControl1()->setCurrentIndex(TChartForm::DivisionOfLabourPage);
+  Settle(600);
+  ok = Save(chart, dir, "chart-labour-fit-generalist.png") && ok;
+  QString error;
+  const QString page = dir.filePath("labour-fit-generalist.png");
+  if (chart.Labour()->Save(LabourPage::Content::Picture, page, &error)) {
+    std::printf("%s\n", qPrintable(page));
+  } else {
+    std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(page), qPrintable(error));
     ok = false;
   }
 
