@@ -1,6 +1,7 @@
 #include "allocation.h"
 
 #include <cmath>
+#include <optional>
 
 #include "column_index.h"
 #include "int_text.h"
@@ -60,77 +61,7 @@ void ComputeTendencies(TSystem& system) {
   }
 }
 
-int OpenUnitCount(const ModelState& state, int j) {
-  const TTask& task = state.Task;
-  int count = 0;
-  for (int c = 0; c < task.Cycles; ++c) {
-    if (task.Units[c][j].Open) ++count;
-  }
-  return count < state.System.NrOfAgents ? count : state.System.NrOfAgents;
-}
-
-int FirstOpenCycle(const TTask& task, int j) {
-  int result = task.Cycles;
-  for (int c = 0; c < task.Cycles; ++c) {
-    if (!task.Units[c][j].Open) continue;
-    if (c == 0) {
-      result = 0;
-    } else if (!task.Units[c - 1][j].Open) {
-      result = c;
-    }
-  }
-  return result;
-}
-
-int FirstUnperformedCycle(const TTask& task, int j) {
-  int result = task.Cycles;
-  for (int c = 0; c < task.Cycles; ++c) {
-    if (task.Units[c][j].Performed) continue;
-    if (c == 0) {
-      result = 0;
-    } else if (task.Units[c - 1][j].Performed) {
-      result = c;
-    }
-  }
-  return result;
-}
-
-int PreferredSkill(const ModelState& state, const TAgent& agent) {
-  double best = -1.0;
-  int result = -1;
-  for (int j = 0; j < static_cast<int>(agent.Skills.size()); ++j) {
-    const TSkill& skill = agent.Skills[j];
-    if (!skill.InTask || !skill.UnitsOpen || skill.Loser || !agent.Present) continue;
-    if (j >= CommittedSkills(state.System)) continue;  // no column in the task grid
-    if (OpenUnitCount(state, j) <= 0) continue;
-    if (!(skill.ExpThresh < skill.Expertise)) continue;
-    const double difference = DriveDifference(skill);
-    if (difference > best) {
-      best = difference;
-      result = j;
-    }
-  }
-  return result;
-}
-
-void ChooseSkills(const ModelState& state, TSystem& system) {
-  const int skills = CommittedSkills(system);
-  for (auto& agent : system.Agents) {
-    if (!Free(agent)) continue;
-    const int preferred = PreferredSkill(state, agent);
-    for (int j = 0; j < skills && j < static_cast<int>(agent.Skills.size()); ++j) {
-      agent.Skills[j].Chosen = j == preferred;
-    }
-  }
-}
-
-int CountCandidates(const ModelState& state, int j) {
-  int count = 0;
-  for (const auto& agent : state.System.Agents) {
-    if (Free(agent) && PreferredSkill(state, agent) == j) ++count;
-  }
-  return count;
-}
+namespace {
 
 int CountAvailableAgents(const TSystem& system) {
   int count = 0;
@@ -154,6 +85,7 @@ int WeakestCompetitor(const TSystem& system, int j) {
   return result;
 }
 
+// Returns whether agent i was made a loser for skill j.
 bool Inhibit(TSystem& system, int j, int i) {
   if (i < 0 || i >= static_cast<int>(system.Agents.size())) return false;
   TAgent& agent = system.Agents[i];
@@ -166,16 +98,74 @@ bool Inhibit(TSystem& system, int j, int i) {
   return true;
 }
 
-void AllocateUnits(RunContext& ctx, int j, long long n) {
+// The open units of column j that count towards a competition: no more than
+// the group has agents.
+int CappedOpenCount(ColumnIndex& columns, const TSystem& system, int j) {
+  const int open = columns.OpenCount(j);
+  return open < system.NrOfAgents ? open : system.NrOfAgents;
+}
+
+}  // namespace
+
+int PreferredSkill(ColumnIndex& columns, const TSystem& system, const TAgent& agent) {
+  if (!agent.Present) return -1;
+  double best = -1.0;
+  int result = -1;
+  const int skills = CommittedSkills(system);  // skills beyond have no column in the task grid
+  const int count = static_cast<int>(agent.Skills.size()) < skills ? static_cast<int>(agent.Skills.size()) : skills;
+  for (int j = 0; j < count; ++j) {
+    const TSkill& skill = agent.Skills[j];
+    if (!skill.InTask || !skill.UnitsOpen || skill.Loser) continue;
+    if (!(skill.ExpThresh < skill.Expertise)) continue;
+    const double difference = DriveDifference(skill);
+    if (!(difference > best)) continue;
+    if (columns.OpenCount(j) <= 0) continue;
+    best = difference;
+    result = j;
+  }
+  return result;
+}
+
+void ChooseSkills(TSystem& system, TimestepAllocation& allocation) {
+  const int skills = CommittedSkills(system);
+  for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {
+    TAgent& agent = system.Agents[i];
+    int& marked = allocation.marked[i];
+    const int preferred = allocation.preferred[i];
+    if (!Free(agent) || marked == preferred) continue;
+    if (marked == TimestepAllocation::kUnknownMarks) {
+      for (int j = 0; j < skills && j < static_cast<int>(agent.Skills.size()); ++j) {
+        agent.Skills[j].Chosen = j == preferred;
+      }
+    } else {
+      if (marked >= 0) agent.Skills[marked].Chosen = false;
+      if (preferred >= 0) agent.Skills[preferred].Chosen = true;
+    }
+    marked = preferred;
+  }
+}
+
+int CountCandidates(const TSystem& system, const TimestepAllocation& allocation, int j) {
+  int count = 0;
+  for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {
+    if (allocation.preferred[i] == j && Free(system.Agents[i])) ++count;
+  }
+  return count;
+}
+
+void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long long n) {
   ModelState& state = ctx.state;
+  TSystem& system = state.System;
   TTask& task = state.Task;
-  for (int i = 0; i < static_cast<int>(state.System.Agents.size()); ++i) {
-    TAgent& agent = state.System.Agents[i];
+  ColumnIndex& columns = allocation.columns;
+  bool exhausted = false;
+  for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {
+    TAgent& agent = system.Agents[i];
     if (!agent.Skills[j].Chosen || !agent.Available) continue;
-    const int c = FirstOpenCycle(task, j);
+    const int c = columns.FirstOpen(j);
     if (c < task.Cycles) {
       agent.Available = false;
-      task.Units[c][j].Open = false;
+      columns.CloseUnit(c, j);
       task.AllocatedCount += 1;
       if (ctx.parameters.Indicated(Indicator::Allocation)) {
         const std::string text = AllocationText(n, i);
@@ -185,184 +175,58 @@ void AllocateUnits(RunContext& ctx, int j, long long n) {
         ctx.observer.ShowMessage("Allocated");
       }
     }
-    if (OpenUnitCount(state, j) == 0) state.System.Agents[0].Skills[j].UnitsOpen = false;
+    if (columns.OpenCount(j) == 0) {
+      system.Agents[0].Skills[j].UnitsOpen = false;
+      exhausted = true;
+    }
+  }
+  if (!exhausted) return;
+  for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {
+    if (allocation.preferred[i] == j && Free(system.Agents[i])) {
+      allocation.preferred[i] = PreferredSkill(columns, system, system.Agents[i]);
+    }
   }
 }
 
-namespace {
-
-// The allocation of one timestep as AllocateTimestep below performs it, with
-// the same steps, messages and results, but each free agent's preferred skill
-// computed once per change of what it depends on instead of once per skill
-// and agent, and the columns read from the column index. What a preference
-// depends on changes during an allocation only when the agent is inhibited
-// (its own marks) or when a column runs out of open units (only agents that
-// preferred that column can change their minds: dropping any other skill from
-// the admissible ones leaves the best one best).
-class FastAllocation {
- public:
-  FastAllocation(RunContext& ctx, long long n) : ctx_(ctx), state_(ctx.state), system_(ctx.state.System), n_(n) {}
-
-  void Run() {
-    if (system_.Agents.empty()) return;
-    int influenceCount = 0;
-    ComputeTendencies(system_);
-    const int skills = CommittedSkills(system_);
-    const int agents = static_cast<int>(system_.Agents.size());
-    preferred_.assign(static_cast<std::size_t>(agents), -1);
-    // After ComputeTendencies a free agent's marks are whatever the drives
-    // gave; the first choice rewrites all of them.
-    marked_.assign(static_cast<std::size_t>(agents), kUnknownMarks);
-    for (int i = 0; i < agents; ++i) {
-      if (Free(system_.Agents[i])) preferred_[i] = Preferred(system_.Agents[i]);
-    }
-    for (;;) {
-      bool changed = false;
-      for (int j = 0; j < skills; ++j) {
-        const TSkill& first = system_.Agents[0].Skills[j];
-        if (first.InTask != first.UnitsOpen) continue;
-        ChooseSkills(skills);
-        if (Candidates(j) == 0) continue;
-        while (Capped(OpenCount(state_, j)) < Candidates(j)) {
-          const int weakest = WeakestCompetitor(system_, j);
-          if (!Inhibit(system_, j, weakest)) break;
-          changed = true;
-          marked_[weakest] = -1;  // its only mark was j, now cleared
-          preferred_[weakest] = Preferred(system_.Agents[weakest]);
-          if (ctx_.parameters.Indicated(Indicator::Influence)) {
-            influenceCount += 1;
-            ctx_.observer.WriteDisplayEdit(DisplayEdit::CountEdit, IntToStr(influenceCount));
-            ctx_.observer.ShowMessage("Influence");
-          }
-        }
-        const auto allocatedBefore = state_.Task.AllocatedCount;
-        AllocateUnits(j);
-        if (state_.Task.AllocatedCount != allocatedBefore) changed = true;
-      }
-      if (CountAvailableAgents(system_) == 0) return;
-      if (state_.Task.AllocatedCount == state_.Task.NrOfUnits) return;
-      if (!changed) return;
-    }
-  }
-
- private:
-  static constexpr int kUnknownMarks = -2;
-
-  int Capped(int open) const { return open < system_.NrOfAgents ? open : system_.NrOfAgents; }
-
-  int Preferred(const TAgent& agent) {
-    double best = -1.0;
-    int result = -1;
-    const int skills = CommittedSkills(system_);
-    const int count = static_cast<int>(agent.Skills.size()) < skills ? static_cast<int>(agent.Skills.size()) : skills;
-    if (!agent.Present) return -1;
-    for (int j = 0; j < count; ++j) {
-      const TSkill& skill = agent.Skills[j];
-      if (!skill.InTask || !skill.UnitsOpen || skill.Loser) continue;
-      if (!(skill.ExpThresh < skill.Expertise)) continue;
-      const double difference = DriveDifference(skill);
-      if (!(difference > best)) continue;
-      if (OpenCount(state_, j) <= 0) continue;
-      best = difference;
-      result = j;
-    }
-    return result;
-  }
-
-  void ChooseSkills(int skills) {
-    for (int i = 0; i < static_cast<int>(system_.Agents.size()); ++i) {
-      TAgent& agent = system_.Agents[i];
-      if (!Free(agent) || marked_[i] == preferred_[i]) continue;
-      if (marked_[i] == kUnknownMarks) {
-        for (int j = 0; j < skills && j < static_cast<int>(agent.Skills.size()); ++j) {
-          agent.Skills[j].Chosen = j == preferred_[i];
-        }
-      } else {
-        if (marked_[i] >= 0) agent.Skills[marked_[i]].Chosen = false;
-        if (preferred_[i] >= 0) agent.Skills[preferred_[i]].Chosen = true;
-      }
-      marked_[i] = preferred_[i];
-    }
-  }
-
-  int Candidates(int j) const {
-    int count = 0;
-    for (int i = 0; i < static_cast<int>(system_.Agents.size()); ++i) {
-      if (preferred_[i] == j && Free(system_.Agents[i])) ++count;
-    }
-    return count;
-  }
-
-  void AllocateUnits(int j) {
-    TTask& task = state_.Task;
-    bool exhausted = false;
-    for (int i = 0; i < static_cast<int>(system_.Agents.size()); ++i) {
-      TAgent& agent = system_.Agents[i];
-      if (!agent.Skills[j].Chosen || !agent.Available) continue;
-      const int c = FirstOpen(state_, j);
-      if (c < task.Cycles) {
-        agent.Available = false;
-        CloseUnit(state_, c, j);
-        task.AllocatedCount += 1;
-        if (ctx_.parameters.Indicated(Indicator::Allocation)) {
-          const std::string text = AllocationText(n_, i);
-          const long long row = TaskGridRow(state_, j);
-          state_.TaskGrid.SetCell(c + 1, row, text);
-          ctx_.observer.TaskGridCellWritten(c + 1, row, text);
-          ctx_.observer.ShowMessage("Allocated");
-        }
-      }
-      if (OpenCount(state_, j) == 0) {
-        system_.Agents[0].Skills[j].UnitsOpen = false;
-        exhausted = true;
-      }
-    }
-    if (!exhausted) return;
-    for (int i = 0; i < static_cast<int>(system_.Agents.size()); ++i) {
-      if (preferred_[i] == j && Free(system_.Agents[i])) preferred_[i] = Preferred(system_.Agents[i]);
-    }
-  }
-
-  RunContext& ctx_;
-  ModelState& state_;
-  TSystem& system_;
-  const long long n_;
-  std::vector<int> preferred_;
-  std::vector<int> marked_;
-};
-
-}  // namespace
-
 void AllocateTimestep(RunContext& ctx, long long n) {
-  if (ctx.state.Columns.active) {
-    FastAllocation(ctx, n).Run();
-    return;
-  }
   ModelState& state = ctx.state;
   TSystem& system = state.System;
   if (system.Agents.empty()) return;
-  int influenceCount = 0;
+  std::optional<ColumnIndex> ownIndex;
+  ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(state);
+  TimestepAllocation allocation(columns);
   ComputeTendencies(system);
   const int skills = CommittedSkills(system);
+  const int agents = static_cast<int>(system.Agents.size());
+  allocation.preferred.assign(static_cast<std::size_t>(agents), -1);
+  // After ComputeTendencies a free agent's marks are whatever the drives
+  // gave; the first choice rewrites all of them.
+  allocation.marked.assign(static_cast<std::size_t>(agents), TimestepAllocation::kUnknownMarks);
+  for (int i = 0; i < agents; ++i) {
+    if (Free(system.Agents[i])) allocation.preferred[i] = PreferredSkill(columns, system, system.Agents[i]);
+  }
   for (;;) {
     bool changed = false;
     for (int j = 0; j < skills; ++j) {
       const TSkill& first = system.Agents[0].Skills[j];
       if (first.InTask != first.UnitsOpen) continue;
-      ChooseSkills(state, system);
-      if (CountCandidates(state, j) == 0) continue;
-      while (OpenUnitCount(state, j) < CountCandidates(state, j)) {
+      ChooseSkills(system, allocation);
+      if (CountCandidates(system, allocation, j) == 0) continue;
+      while (CappedOpenCount(columns, system, j) < CountCandidates(system, allocation, j)) {
+        const int weakest = WeakestCompetitor(system, j);
         // Nobody weak enough to give way: the competition cannot progress.
-        if (!Inhibit(system, j, WeakestCompetitor(system, j))) break;
+        if (!Inhibit(system, j, weakest)) break;
         changed = true;
+        allocation.marked[weakest] = -1;  // its only mark was j, now cleared
+        allocation.preferred[weakest] = PreferredSkill(columns, system, system.Agents[weakest]);
         if (ctx.parameters.Indicated(Indicator::Influence)) {
-          influenceCount += 1;
-          ctx.observer.WriteDisplayEdit(DisplayEdit::CountEdit, IntToStr(influenceCount));
+          allocation.influenceCount += 1;
+          ctx.observer.WriteDisplayEdit(DisplayEdit::CountEdit, IntToStr(allocation.influenceCount));
           ctx.observer.ShowMessage("Influence");
         }
       }
       const auto allocatedBefore = state.Task.AllocatedCount;
-      AllocateUnits(ctx, j, n);
+      AllocateUnits(ctx, allocation, j, n);
       if (state.Task.AllocatedCount != allocatedBefore) changed = true;
     }
     if (CountAvailableAgents(system) == 0) return;

@@ -4,26 +4,49 @@
 // a column gives way and chooses again, and the rest get the column's next
 // open units. Ties go to the lower skill index, the lower agent index is the
 // weakest competitor, and the lower agent index gets the earlier unit.
+//
+// Each free agent's preferred skill is computed once and again only when what
+// it depends on changes: when the agent gives way (its own marks change) or
+// when a column runs out of open units (only agents that preferred that column
+// can change their minds: dropping any other skill from the admissible ones
+// leaves the best one best). Column counts come from the run's column index.
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "column_index.h"
 #include "model_state.h"
 
 namespace davrel3 {
 
+// One timestep's allocation in progress.
+struct TimestepAllocation {
+  // The marks of an agent are as the drives left them, not yet one choice.
+  static constexpr int kUnknownMarks = -2;
+
+  explicit TimestepAllocation(ColumnIndex& index) : columns(index) {}
+
+  ColumnIndex& columns;
+  // Per agent: the skill it prefers (-1 none), kept for free agents only.
+  std::vector<int> preferred;
+  // Per agent: the one skill its Chosen marks show (-1 none), or kUnknownMarks.
+  std::vector<int> marked;
+  int influenceCount = 0;
+};
+
 void AllocateTimestep(RunContext& ctx, long long n);
 void ComputeTendencies(TSystem& system);
 void ComputeTendency(TSkill& skill);
-void ChooseSkills(const ModelState& state, TSystem& system);
-int PreferredSkill(const ModelState& state, const TAgent& agent);
-int CountCandidates(const ModelState& state, int j);
-int OpenUnitCount(const ModelState& state, int j);
-int FirstOpenCycle(const TTask& task, int j);
-int FirstUnperformedCycle(const TTask& task, int j);
-int CountAvailableAgents(const TSystem& system);
-int WeakestCompetitor(const TSystem& system, int j);
-// Returns whether agent i was made a loser for skill j.
-bool Inhibit(TSystem& system, int j, int i);
-void AllocateUnits(RunContext& ctx, int j, long long n);
+// The admissible in-task skill with the greatest difference I - You above -1,
+// -1 if there is none.
+int PreferredSkill(ColumnIndex& columns, const TSystem& system, const TAgent& agent);
+// Every free agent's marks show its preferred skill and nothing else.
+void ChooseSkills(TSystem& system, TimestepAllocation& allocation);
+// Free agents that prefer skill j.
+int CountCandidates(const TSystem& system, const TimestepAllocation& allocation, int j);
+// Each free agent that chose skill j, in index order, gets its next open unit.
+void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long long n);
 
 // The text of a unit given out ("12 / 3") or performed ("12/3"): timestep and
 // agent, both counted from 1.

@@ -3,41 +3,56 @@
 // that a timestep costs about agents x skills instead of rescanning columns
 // for every count.
 //
-// The index is active only inside a run whose ModelState asks for it
-// (FastScans). While it is active every change of a unit goes through
-// CloseUnit and MarkPerformed, or marks its column stale; a stale column is
-// rescanned once, the next time it is asked about. Outside a run the
-// straightforward scans serve, so records changed by hand are always read as
-// they are.
+// A run owns its index and passes it in its context. Every change of a unit
+// during the run goes through CloseUnit and MarkPerformed, or marks its column
+// stale; a stale column is rescanned once, the next time it is asked about. A
+// new index knows nothing yet, so one made for a single step reads the task
+// as it stands, changed by hand or not.
 #pragma once
+
+#include <vector>
 
 #include "model_state.h"
 
 namespace davrel3 {
 
-void ActivateColumnIndex(ModelState& state);
-void DeactivateColumnIndex(ModelState& state);
-void MarkColumnStale(ModelState& state, long long j);
+// The cycle where the last run of open (unperformed) units of column j starts,
+// task.Cycles if there is none.
+int FirstOpenCycle(const TTask& task, int j);
+int FirstUnperformedCycle(const TTask& task, int j);
 
-// Open units of column j, not capped.
-int OpenCount(ModelState& state, int j);
-int FirstOpen(ModelState& state, int j);
-int FirstUnperformed(ModelState& state, int j);
-
-// Unit (c, j) is given out / performed.
-void CloseUnit(ModelState& state, int c, int j);
-void MarkPerformed(ModelState& state, int c, int j);
-
-// Keeps the index active for the lifetime of a run, whatever way it ends.
-class ColumnIndexScope {
+class ColumnIndex {
  public:
-  explicit ColumnIndexScope(ModelState& state);
-  ~ColumnIndexScope();
-  ColumnIndexScope(const ColumnIndexScope&) = delete;
-  ColumnIndexScope& operator=(const ColumnIndexScope&) = delete;
+  // One summary per column of the committed group, every one stale.
+  explicit ColumnIndex(ModelState& state);
+
+  // Open units of column j, not capped.
+  int OpenCount(int j) { return Fresh(j).openCount; }
+  int FirstOpen(int j) { return Fresh(j).firstOpen; }
+  int FirstUnperformed(int j) { return Fresh(j).firstUnperformed; }
+
+  // Unit (c, j) is given out / performed.
+  void CloseUnit(int c, int j);
+  void MarkPerformed(int c, int j);
+  // Column j was changed some other way.
+  void MarkStale(long long j);
 
  private:
-  ModelState& state_;
+  struct Scan {
+    int openCount = 0;
+    int firstOpen = 0;
+    int firstUnperformed = 0;
+    bool fresh = false;
+  };
+  Scan& Fresh(int j) {
+    Scan& scan = columns_[static_cast<std::size_t>(j)];
+    if (!scan.fresh) Rescan(scan, j);
+    return scan;
+  }
+  void Rescan(Scan& scan, int j);
+
+  TTask& task_;
+  std::vector<Scan> columns_;
 };
 
 }  // namespace davrel3

@@ -1,6 +1,7 @@
 #include "dynamics.h"
 
 #include <cmath>
+#include <optional>
 
 #include "allocation.h"
 #include "column_index.h"
@@ -81,9 +82,11 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
   const double b = (skill.Expertise / skill.ExpMax) * skill.ExpWeight;
   TTask& task = state.Task;
-  const int c = FirstUnperformed(state, j);
+  std::optional<ColumnIndex> ownIndex;
+  ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(state);
+  const int c = columns.FirstUnperformed(j);
   if (c == task.Cycles) return;
-  MarkPerformed(state, c, j);
+  columns.MarkPerformed(c, j);
 
   ShowPerformedUnit(ctx, i, j, c, n, k);
 

@@ -17,18 +17,7 @@
 
 namespace davrel3 {
 
-// What the scans of one task-grid column find; see column_index.h.
-struct ColumnScan {
-  int openCount = 0;
-  int firstOpen = 0;
-  int firstUnperformed = 0;
-  bool fresh = false;
-};
-
-struct ColumnIndex {
-  bool active = false;
-  std::vector<ColumnScan> columns;
-};
+class ColumnIndex;
 
 struct ModelState {
   TSystem System;
@@ -48,20 +37,19 @@ struct ModelState {
   // write no grid texts. What they compute otherwise, and every number a
   // table row holds, is the same as for a full run.
   bool TablesOnly = false;
-  // Runs keep per-column summaries instead of rescanning the task grid; the
-  // results are the same either way (false: the straightforward scans).
-  bool FastScans = true;
-  ColumnIndex Columns;
 };
 
 // What the model's procedures work with: the state, the parameter panel
 // construction writes, the observer they report to, and the parameter values
-// the operation converted once at its start (every read takes these).
+// the operation converted once at its start (every read takes these). A run
+// keeps its column index here; a step called outside a run has none and reads
+// the task grid as it stands.
 struct RunContext {
   ModelState& state;
   ParameterPanel& panel;
   RunObserver& observer;
   const ParameterSet& parameters;
+  ColumnIndex* columns = nullptr;
 };
 
 // A fault that ends a run: a zero denominator, a result that is not finite,

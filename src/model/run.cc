@@ -160,7 +160,7 @@ void ResetTaskUnits(RunContext& ctx) {
       task.Units[c][column].Performed = false;
       task.Units[c][column].Open = true;
     }
-    MarkColumnStale(ctx.state, static_cast<long long>(column));
+    if (ctx.columns != nullptr) ctx.columns->MarkStale(static_cast<long long>(column));
   }
   if (ctx.state.TablesOnly) return;
   MakeTaskGrid(ctx);
@@ -180,9 +180,11 @@ void StartTask(RunContext& ctx, int k) {
   ResetTaskUnits(ctx);
 }
 
-RunOutcome RunSimulation(RunContext& ctx) {
+RunOutcome RunSimulation(RunContext& caller) {
   RunOutcome outcome;
-  ModelState& state = ctx.state;
+  ModelState& state = caller.state;
+  ColumnIndex columns(state);
+  RunContext ctx{state, caller.panel, caller.observer, caller.parameters, &columns};
   TSystem& system = state.System;
   TTask& task = state.Task;
   RunHistory& history = state.History;
@@ -190,7 +192,6 @@ RunOutcome RunSimulation(RunContext& ctx) {
   int k = 0;
   long long t = 0;
   long long rowsUsed = 0;  // timesteps the run has begun so far
-  ColumnIndexScope columnIndex(state);
   ResetDivisionOfLabour(state.Labour);
   try {
     const int tasks = ctx.parameters[Field::NrOfTasks];

@@ -1,6 +1,8 @@
 // Drives, choices, competition and the hand-out of units within a timestep.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "test_support.h"
 
 namespace davrel3 {
@@ -101,16 +103,81 @@ TEST(Allocation, EqualDifferencesMakeTheLowerIndexTheLoser) {
   EXPECT_TRUE(b.Skill(0, 1).Chosen);
 }
 
-TEST(Allocation, OpenUnitCountIsCappedAtTheNumberOfAgents) {
-  Bench b;  // six agents, 200 open units per column
+TEST(Allocation, CompetitionCountsOpenUnitsOnlyUpToTheNumberOfAgents) {
+  // Three agents compete for skill 0, which has far more open units than
+  // agents: nobody gives way and all three get consecutive units.
+  Bench b;
+  b.CommitConstant(3, 2, 10, 2);
+  b.SetLevels([](int, int j) { return std::pair{j == 0 ? 19.0 : 12.0, 19.0}; });
   RunContext ctx = b.Context();
   StartTask(ctx, 0);
-  EXPECT_EQ(OpenUnitCount(b.State(), 0), 6);
-  for (int c = 3; c < 200; ++c) b.State().Task.Units[c][0].Open = false;
-  EXPECT_EQ(OpenUnitCount(b.State(), 0), 3);
-  EXPECT_EQ(FirstOpenCycle(b.State().Task, 0), 0);
-  b.State().Task.Units[0][0].Open = false;
-  EXPECT_EQ(FirstOpenCycle(b.State().Task, 0), 1);
+  AllocateTimestep(ctx, 0);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(b.Skill(i, 0).Chosen) << i;
+    EXPECT_FALSE(b.Skill(i, 0).Loser) << i;
+  }
+  for (int c = 0; c < 10; ++c) EXPECT_EQ(b.State().Task.Units[c][0].Open, c >= 3) << c;
+
+  // Two open units left in the column for the three: the weakest gives way.
+  StartTask(ctx, 0);
+  for (int c = 0; c < 8; ++c) b.State().Task.Units[c][0].Open = false;
+  for (auto& agent : b.System().Agents) agent.Available = true;
+  b.Skill(2, 0).Expertise = 18;  // agent 2 is the weakest on skill 0
+  AllocateTimestep(ctx, 1);
+  EXPECT_TRUE(b.Skill(2, 0).Loser);
+  EXPECT_TRUE(b.Skill(2, 1).Chosen);
+  EXPECT_FALSE(b.State().Task.Units[8][0].Open);
+  EXPECT_FALSE(b.State().Task.Units[9][0].Open);
+  EXPECT_FALSE(b.State().Task.Units[0][1].Open);
+  EXPECT_FALSE(b.System().Agents[0].Skills[0].UnitsOpen);  // the column ran out
+}
+
+// The index kept up to date unit by unit must say what a fresh scan of the
+// task says, whatever order units are given out and performed in.
+TEST(Allocation, ColumnIndexAgreesWithAFreshScanAfterEveryChange) {
+  Bench b;
+  b.CommitConstant(2, 3, 7, 3);
+  ModelState& state = b.State();
+  TTask& task = state.Task;
+  std::uint32_t seed = 12345;
+  auto next = [&](std::uint32_t bound) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % bound;
+  };
+  for (int round = 0; round < 40; ++round) {
+    ColumnIndex index(state);
+    for (int j = 0; j < 3; ++j) {
+      for (int c = 0; c < task.Cycles; ++c) {
+        task.Units[c][j].Open = next(4) != 0;
+        task.Units[c][j].Performed = next(3) == 0;
+      }
+    }
+    for (int change = 0; change < 60; ++change) {
+      const int j = static_cast<int>(next(3));
+      // Mostly the unit the index points at, as a run takes them; now and
+      // then any unit, which must leave the index stale rather than wrong.
+      const bool anyUnit = next(5) == 0;
+      if (next(2) == 0) {
+        const int c = anyUnit ? static_cast<int>(next(7)) : index.FirstOpen(j);
+        if (c < task.Cycles && task.Units[c][j].Open) index.CloseUnit(c, j);
+      } else {
+        const int c = anyUnit ? static_cast<int>(next(7)) : index.FirstUnperformed(j);
+        if (c < task.Cycles && !task.Units[c][j].Performed) index.MarkPerformed(c, j);
+      }
+      if (next(10) == 0) {
+        const int c = static_cast<int>(next(7));
+        task.Units[c][j].Open = true;  // changed behind the index's back
+        index.MarkStale(j);
+      }
+      for (int k = 0; k < 3; ++k) {
+        int open = 0;
+        for (int c = 0; c < task.Cycles; ++c) open += task.Units[c][k].Open;
+        ASSERT_EQ(index.OpenCount(k), open) << round << " " << change << " " << k;
+        ASSERT_EQ(index.FirstOpen(k), FirstOpenCycle(task, k)) << round << " " << change << " " << k;
+        ASSERT_EQ(index.FirstUnperformed(k), FirstUnperformedCycle(task, k)) << round << " " << change << " " << k;
+      }
+    }
+  }
 }
 
 TEST(Allocation, PassThatChangesNothingEndsTheTimestep) {
@@ -143,7 +210,8 @@ TEST(Allocation, NoChoiceAtADifferenceOfMinusOne) {
   StartTask(ctx, 0);
   ComputeTendencies(b.System());
   EXPECT_EQ(b.Skill(0, 0).IValue - b.Skill(0, 0).YouValue, -1.0);
-  EXPECT_EQ(PreferredSkill(b.State(), b.System().Agents[0]), -1);
+  ColumnIndex columns(b.State());
+  EXPECT_EQ(PreferredSkill(columns, b.System(), b.System().Agents[0]), -1);
 }
 
 }  // namespace
