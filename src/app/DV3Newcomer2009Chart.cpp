@@ -21,6 +21,7 @@
 #include "history_series.h"
 #include "labour_page.h"
 #include "model/int_text.h"
+#include "program_message.h"
 #include "string_grid.h"
 #include "up_down.h"
 #include "window_placement.h"
@@ -153,19 +154,25 @@ QLayout* TChartForm::BuildTopStrip(QWidget* panel) {
   runSummary_->setObjectName(QStringLiteral("RunSummary"));
   strip->addWidget(runSummary_);
 
-  // Every change of the text, typed or by the spinner, redraws. A text that
-  // is not a whole number is reported and leaves the charts as they were.
-  connect(agEdit1_, &QLineEdit::textChanged, this, [this] {
-    try {
-      AgEdit1Change();
-    } catch (const std::exception& error) {
-      ReportError(QString::fromStdString(error.what()));
-    }
-  });
+  // A typed text is taken when the user is done with it (Enter, or the
+  // focus leaves the field), so that deleting a digit to retype it raises no
+  // box; each step of the spinner redraws at once. A text that is not a
+  // whole number is reported once and stays in the field as typed, and the
+  // charts keep what they showed.
+  connect(agEdit1_, &QLineEdit::editingFinished, this, &TChartForm::TakeAgentText);
+  connect(agUpDown1_, &UpDown::Click, this, &TChartForm::TakeAgentText);
   return strip;
 }
 
 // ------------------------------------------------------------ operations
+
+void TChartForm::TakeAgentText() {
+  try {
+    AgEdit1Change();
+  } catch (const std::exception& error) {
+    ReportError(QString::fromStdString(error.what()));
+  }
+}
 
 void TChartForm::FormCreate() {
   try {
@@ -316,5 +323,5 @@ void TChartForm::RefreshViews() {
 }
 
 void TChartForm::ReportError(const QString& message) {
-  QMessageBox::critical(this, QGuiApplication::applicationDisplayName(), message);
+  program_message::Show(this, message);
 }

@@ -23,8 +23,9 @@
 // shows. Nothing is written but on such a command.
 //
 // Draw() and AgEdit1Change() throw ConversionError for a control text that is
-// not a whole number, after redrawing whatever came before that read. Typing
-// into the agent field reports such an error in a message box instead.
+// not a whole number, after redrawing whatever came before that read. The
+// agent field takes a typed text on Enter or when the focus leaves it, and a
+// spinner step at once; it reports such an error in a message box instead.
 #pragma once
 
 #include <QList>
@@ -101,6 +102,8 @@ class TChartForm : public QWidget {
  public slots:
   // Sets the spinner's maximum to NrofAg, then redraws.
   void AgEdit1Change();
+  // AgEdit1Change for the agent field's text, reporting a bad text in a box.
+  void TakeAgentText();
   // Switches all three charts to the check box's state.
   void ThreeDCheckBoxClick();
   // "Save...": the open page's chart as a picture (PNG for the 3-D view), or

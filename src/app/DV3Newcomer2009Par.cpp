@@ -36,6 +36,7 @@
 #include "model/int_text.h"
 #include "newcomers_tab.h"
 #include "parameters_tab.h"
+#include "program_message.h"
 #include "radio_group.h"
 #include "run_progress.h"
 #include "skill_levels_editor.h"
@@ -221,9 +222,7 @@ void TParForm::ShowMessage(const QString& text) {
     messageFunction_(text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
-  box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
+  program_message::Show(this, text);
 }
 
 void TParForm::ShowStepMessage(const QString& text) {
@@ -234,7 +233,8 @@ void TParForm::ShowStepMessage(const QString& text) {
     messageFunction_(text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::NoButton, this);
+  QMessageBox box(QMessageBox::NoIcon, program_message::Title(), text, QMessageBox::NoButton, this);
+  program_message::Dress(box);
   box.setObjectName("StepBox");
   QPushButton* ok = box.addButton(QMessageBox::Ok);
   QPushButton* stop = box.addButton("Stop indicating", QMessageBox::RejectRole);

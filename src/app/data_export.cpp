@@ -1,5 +1,7 @@
 #include "data_export.h"
 
+#include "program_message.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -285,7 +287,7 @@ QString AskSavePath(QWidget* parent, const QString& caption, const QString& sugg
 }
 
 void ReportSaveError(QWidget* parent, const QString& error) {
-  QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(), error);
+  program_message::Show(parent, error);
 }
 
 }  // namespace data_export

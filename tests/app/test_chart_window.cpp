@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimer>
@@ -53,6 +54,16 @@ QList<QPointF> ColumnPoints(const davrel3::RunHistory& history, size_t column) {
   return points;
 }
 
+// Types `text` over the agent field's text as a user does (select all,
+// delete, type) and presses Enter.
+void EnterAgent(TChartForm& chart, const QString& text) {
+  QLineEdit* edit = chart.AgEdit1();
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  QTest::keyClicks(edit, text);
+  QTest::keyClick(edit, Qt::Key_Return);
+}
+
 // Answers the next modal message box by reading its text and pressing OK.
 class MessageBoxCatcher : public QObject {
  public:
@@ -61,14 +72,22 @@ class MessageBoxCatcher : public QObject {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
         texts_.append(box->text());
+        // Every box of the program: its title, its icon, no alarm symbol.
+        if (box->windowTitle() != QLatin1String("Davrel3") || box->windowIcon().isNull() ||
+            box->icon() != QMessageBox::NoIcon) {
+          foreign_.append(box->windowTitle());
+        }
         box->accept();
       }
     });
     timer_.start();
   }
   const QStringList& Texts() const { return texts_; }
+  // Titles of boxes that were not dressed as the program's.
+  const QStringList& Foreign() const { return foreign_; }
 
  private:
+  QStringList foreign_;
   QTimer timer_;
   QStringList texts_;
 };
@@ -220,7 +239,7 @@ void TestChartWindow::expertiseAndMotivationOfAChosenAgentAfterARun() {
   const auto& history = s.History();
   const int rows = history.HistoryLength + 1;
   for (int agent : {2, 6}) {
-    s.chart.AgEdit1()->setText(QString::number(agent));
+    EnterAgent(s.chart, QString::number(agent));
     int nonEmpty = 0;
     for (int j = 0; j < 40; ++j) {
       const QList<QPointF> expertise = NonZeroSkillPoints(davrel3::ExpertiseAt, history, rows, agent - 1, j);
@@ -235,7 +254,7 @@ void TestChartWindow::expertiseAndMotivationOfAChosenAgentAfterARun() {
   // The newcomer (agent 6, shown now) is recorded only from its entrance on:
   // its first point lies after the incumbents' first one.
   const QList<QPointF> newcomer = s.chart.Series(TChartForm::Expertise)[0]->points();
-  s.chart.AgEdit1()->setText("1");
+  EnterAgent(s.chart, "1");
   const QList<QPointF> incumbent = s.chart.Series(TChartForm::Expertise)[0]->points();
   QVERIFY(!newcomer.isEmpty() && !incumbent.isEmpty());
   QCOMPARE(incumbent.first().x(), 1.0);
@@ -356,24 +375,68 @@ void TestChartWindow::agentFieldReportsBadTextsAndAgentsOutsideTheGroup() {
   QCOMPARE(s.Start().status, davrel3::RunStatus::Finished);
   const QList<QPointF> before = s.chart.Series(TChartForm::Expertise)[0]->points();
   QVERIFY(!before.isEmpty());
+  QLineEdit* edit = s.chart.AgEdit1();
   {
+    // Deleting the digit to retype it raises nothing; the new number is taken
+    // on Enter and redraws.
     MessageBoxCatcher catcher;
-    s.chart.AgEdit1()->setText("");
-    s.chart.AgEdit1()->setText("2x");
-    QCOMPARE(catcher.Texts(), (QStringList{"'' is not a valid integer value", "'2x' is not a valid integer value"}));
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(edit->text(), QString());
+    QTest::keyClicks(edit, "3");
+    QCOMPARE(s.chart.Series(TChartForm::Expertise)[0]->points(), before);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(s.chart.Series(TChartForm::Expertise)[0]->points(),
+             NonZeroSkillPoints(davrel3::ExpertiseAt, s.History(), 246, 2, 0));
+    QTest::qWait(50);
+    QCOMPARE(catcher.Texts(), QStringList());
+  }
+  EnterAgent(s.chart, "1");
+  QCOMPARE(s.chart.Series(TChartForm::Expertise)[0]->points(), before);
+  {
+    // "abc", then Enter: one box with the conversion message, every key kept
+    // in the field, the charts as they were.
+    MessageBoxCatcher catcher;
+    EnterAgent(s.chart, "abc");
+    QTRY_COMPARE(catcher.Texts(), QStringList{"'abc' is not a valid integer value"});
+    QCOMPARE(edit->text(), QStringLiteral("abc"));
+    QTest::qWait(100);
+    QCOMPARE(catcher.Texts().size(), 1);
+    QCOMPARE(catcher.Foreign(), QStringList());
+    // Enter once more on the same text reports it once more; an empty field too.
+    QTest::keyClick(edit, Qt::Key_Return);
+    EnterAgent(s.chart, "");
+    QTRY_COMPARE(catcher.Texts(), (QStringList{"'abc' is not a valid integer value",
+                                              "'abc' is not a valid integer value",
+                                              "'' is not a valid integer value"}));
+  }
+  QCOMPARE(s.chart.Series(TChartForm::Expertise)[0]->points(), before);
+  {
+    // Leaving the field is as Enter: one box for a changed text.
+    edit->setFocus();
+    MessageBoxCatcher catcher;
+    s.chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.chart));
+    s.chart.activateWindow();
+    edit->setFocus();
+    QTest::keyClicks(edit, "7x");
+    s.chart.SaveButton()->setFocus();
+    QTRY_COMPARE(catcher.Texts(), QStringList{"'7x' is not a valid integer value"});
+    QCOMPARE(edit->text(), QStringLiteral("7x"));
+    s.chart.hide();
   }
   QCOMPARE(s.chart.Series(TChartForm::Expertise)[0]->points(), before);
 
   // An agent outside the group: empty skill charts, and the window says why.
-  s.chart.AgEdit1()->setText("9");
+  EnterAgent(s.chart, "9");
   QVERIFY(s.chart.AgentMessage()->text().contains("9"));
   for (TChartForm::ChartId id : {TChartForm::Expertise, TChartForm::Motivation}) {
     for (const QLineSeries* series : s.chart.Series(id)) QCOMPARE(series->count(), 0);
   }
   QCOMPARE(s.chart.Series(TChartForm::Performance)[2]->count(), 246);
-  s.chart.AgEdit1()->setText("0");
+  EnterAgent(s.chart, "0");
   QVERIFY(!s.chart.AgentMessage()->text().isEmpty());
-  s.chart.AgEdit1()->setText("1");
+  EnterAgent(s.chart, "1");
   QVERIFY(s.chart.AgentMessage()->text().isEmpty());
   QCOMPARE(s.chart.Series(TChartForm::Expertise)[0]->points(), before);
 
@@ -433,7 +496,7 @@ void TestChartWindow::threeDSwitchReachesAllThreeCharts() {
     }
   }
   // Redrawing in 3-D refills the 3-D views.
-  s.chart.AgEdit1()->setText("2");
+  EnterAgent(s.chart, "2");
   QCOMPARE(s.chart.ThreeD(TChartForm::Expertise)->Series()[0]->dataProxy()->array()->size(),
            s.chart.Series(TChartForm::Expertise)[0]->count());
   s.chart.ThreeDCheckBox()->click();
