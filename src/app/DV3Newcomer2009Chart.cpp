@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScopeGuard>
-#include <QScrollArea>
 #include <QTabWidget>
 #include <QtCharts/QLineSeries>
 #include <algorithm>
@@ -32,10 +31,13 @@ using history_series::SkillMeasure;
 
 namespace {
 
-constexpr int kWindowWidth = 724;
-constexpr int kWindowHeight = 376;
+// The size the window opens at when the screen has room: the whole of
+// Panel1's charts, their legends and the top strip with its message line.
+constexpr QSize kOpeningSize(1257, 368);
+// The smallest size it is cut down to, so that it fits below the main window
+// on a small screen; charts and legends shrink with it.
+constexpr QSize kSmallestSize(640, 280);
 constexpr QPoint kWindowPosition(133, 394);
-constexpr QSize kPanelSize(1241, 321);
 
 QLabel* PlainLabel(const QString& text, QWidget* parent) {
   // Texts such as "Only <Expertise> and <Motivation>" must not be taken for
@@ -60,17 +62,17 @@ TChartForm::TChartForm(davrel3::Workbench& bench, QWidget* parent) : QWidget(par
   white.setColor(QPalette::Window, Qt::white);
   setPalette(white);
 
-  // Panel1 is wider than the window; the scroll area reaches the rest. It
-  // never shrinks below its size, and grows with a larger window.
-  panel1_ = new QWidget;
+  // Panel1 fills the window and the pages grow and shrink with it, so that
+  // every chart, its legend and its 3-D view stay inside the window.
+  panel1_ = new QWidget(this);
   panel1_->setObjectName(QStringLiteral("Panel1"));
-  panel1_->setMinimumSize(kPanelSize);
   panel1_->setAutoFillBackground(true);
   panel1_->setPalette(white);
   auto* panelLayout = new QVBoxLayout(panel1_);
   panelLayout->setContentsMargins(8, 8, 8, 2);
   panelLayout->setSpacing(4);
   panelLayout->addLayout(BuildTopStrip(panel1_));
+  panelLayout->addLayout(BuildMessageLine(panel1_));
 
   const QColor legendColour = palette().color(QPalette::Button);
   pages_[Expertise] = new ChartPage(QStringLiteral("Expertise"), ChartPage::ValueAxis::SkillLevel,
@@ -94,15 +96,12 @@ TChartForm::TChartForm(davrel3::Workbench& bench, QWidget* parent) : QWidget(par
   pageControl1_->setCurrentIndex(PerformanceTimePage);
   panelLayout->addWidget(pageControl1_, 1);
 
-  auto* scroll = new QScrollArea(this);
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setWidgetResizable(true);
-  scroll->setWidget(panel1_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 8, 0, 0);
-  layout->addWidget(scroll);
+  layout->addWidget(panel1_);
 
-  resize(kWindowWidth, kWindowHeight);
+  setMinimumSize(kSmallestSize);
+  resize(kOpeningSize);
   move(kWindowPosition);
 }
 
@@ -142,18 +141,7 @@ QLayout* TChartForm::BuildTopStrip(QWidget* panel) {
   strip->addSpacing(8);
   strip->addWidget(PlainLabel(QStringLiteral("Only <Expertise> and <Motivation>"), panel));
   strip->addWidget(PlainLabel(QStringLiteral("tabsheet"), panel));
-  strip->addSpacing(16);
-  agentMessage_ = PlainLabel(QString(), panel);
-  agentMessage_->setObjectName(QStringLiteral("AgentMessage"));
-  QPalette red = agentMessage_->palette();
-  red.setColor(QPalette::WindowText, QColor(170, 0, 0));
-  agentMessage_->setPalette(red);
-  strip->addWidget(agentMessage_);
   strip->addStretch(1);
-  runSummary_ = PlainLabel(QString(), panel);
-  runSummary_->setObjectName(QStringLiteral("RunSummary"));
-  strip->addWidget(runSummary_);
-
   // A typed text is taken when the user is done with it (Enter, or the
   // focus leaves the field), so that deleting a digit to retype it raises no
   // box; each step of the spinner redraws at once. A text that is not a
@@ -162,6 +150,26 @@ QLayout* TChartForm::BuildTopStrip(QWidget* panel) {
   connect(agEdit1_, &QLineEdit::editingFinished, this, &TChartForm::TakeAgentText);
   connect(agUpDown1_, &UpDown::Click, this, &TChartForm::TakeAgentText);
   return strip;
+}
+
+QLayout* TChartForm::BuildMessageLine(QWidget* panel) {
+  // Below the strip, so that neither text is ever cut by the strip's
+  // controls: why the skill charts are empty, and how the run shown ended.
+  auto* line = new QHBoxLayout;
+  line->setSpacing(16);
+  agentMessage_ = PlainLabel(QString(), panel);
+  agentMessage_->setObjectName(QStringLiteral("AgentMessage"));
+  agentMessage_->setWordWrap(true);
+  QPalette red = agentMessage_->palette();
+  red.setColor(QPalette::WindowText, QColor(170, 0, 0));
+  agentMessage_->setPalette(red);
+  line->addWidget(agentMessage_, 1);
+  runSummary_ = PlainLabel(QString(), panel);
+  runSummary_->setObjectName(QStringLiteral("RunSummary"));
+  runSummary_->setWordWrap(true);
+  runSummary_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  line->addWidget(runSummary_, 1);
+  return line;
 }
 
 // ------------------------------------------------------------ operations
@@ -245,6 +253,8 @@ void TChartForm::DrawPerformance() {
     page.SetPoints(agentSeries(k), history_series::StepWorkPoints(history, static_cast<size_t>(k - 1)));
   }
   page.SetPoints(kCoordination, history_series::CoordinationPoints(history));
+  // Only the agents of the committed group are drawn and in the legend.
+  for (int k = 1; k <= kAgentSeriesCount; ++k) page.SetPresent(agentSeries(k), k <= state.System.NrOfAgents);
   page.SetPoints(kSystem,
                  history_series::StepWorkPoints(history, static_cast<size_t>(std::max(0, state.System.NrOfAgents))));
 }
@@ -253,7 +263,13 @@ void TChartForm::ShowBeside(QWidget* mainWindow) {
   if (!isVisible() && mainWindow) {
     const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
     const QRect room = screen ? screen->availableGeometry() : QRect();
-    move(window_placement::BesideOrBelow(mainWindow->frameGeometry(), frameGeometry().size(), room));
+    // The window manager's frame around this window is as wide as the one
+    // around the main window; it is known only once a window is shown.
+    const QSize frame = mainWindow->frameGeometry().size() - mainWindow->size();
+    const QRect place =
+        window_placement::BesideOrBelowFitted(mainWindow->frameGeometry(), kOpeningSize + frame, kSmallestSize + frame, room);
+    resize(place.size() - frame);
+    move(place.topLeft());
   }
   if (!shownBefore_) {
     pageControl1_->setCurrentIndex(PerformanceTimePage);

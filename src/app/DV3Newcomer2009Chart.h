@@ -60,8 +60,10 @@ class TChartForm : public QWidget {
   void FormCreate();
   // Redraws all five pages for the agent in AgEdit1.
   void Draw();
-  // Shows the window; if it was not visible, places it beside (or else
-  // below) `mainWindow`. The first time it opens on "PerformanceTime".
+  // Shows the window; if it was not visible, sizes and places it beside (or
+  // else below) `mainWindow`, inside the screen's available area and clear
+  // of the main window (window_placement::BesideOrBelowFitted). The first
+  // time it opens on "PerformanceTime".
   void ShowBeside(QWidget* mainWindow);
 
   void DrawExpertise(int agentIndex);
@@ -112,6 +114,7 @@ class TChartForm : public QWidget {
 
  private:
   QLayout* BuildTopStrip(QWidget* panel);
+  QLayout* BuildMessageLine(QWidget* panel);
   void ShowAgentMessage(int agent);
   void RefreshViews();
   void ReportError(const QString& message);

@@ -624,6 +624,7 @@ void TParForm::MakeGrids() {
   statusLine_->SetNote({});
   statusLine_->SetRunSummary({});
   statusLine_->SetExtraWarning({});
+  emit RunEnded({});
   committedBy_ = commitSource_;
   committedItems_ = ChosenItems();
   committedAgents_ = bench_.State().System.NrOfAgents;

@@ -150,7 +150,8 @@ class TParForm : public QWidget {
   // The user closed the window: the program ends.
   void Closed();
   // A run ended (finished, stalled, cancelled or failed): its summary as the
-  // status line shows it.
+  // status line shows it; an empty summary after a commit, which forgets the
+  // last run.
   void RunEnded(const QString& summary);
   // A run is going (true) or over (false): the other windows take no input
   // meanwhile.

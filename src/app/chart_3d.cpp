@@ -17,6 +17,10 @@
 #include <QtDataVisualization/QScatter3DSeries>
 #include <QtDataVisualization/QScatterDataProxy>
 #include <QtDataVisualization/QValue3DAxis>
+#include <QtDataVisualization/QValue3DAxisFormatter>
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPixmap>
 #include <algorithm>
 #include <cmath>
 
@@ -66,6 +70,29 @@ QAbstract3DSeries::Mesh MeshFor(MarkerShape shape) {
   }
   return QAbstract3DSeries::MeshSphere;
 }
+
+// Labels of the depth axis: at depth d the title of the series that stands
+// there ("Skill 3", "Agent 1"), nothing between two series.
+class DepthLabels : public QValue3DAxisFormatter {
+ public:
+  explicit DepthLabels(QStringList names = {}) : names_(std::move(names)) {}
+
+ protected:
+  QValue3DAxisFormatter* createNewInstance() const override { return new DepthLabels; }
+  void populateCopy(QValue3DAxisFormatter& copy) const override {
+    QValue3DAxisFormatter::populateCopy(copy);
+    static_cast<DepthLabels&>(copy).names_ = names_;
+  }
+  QString stringForValue(qreal value, const QString&) const override {
+    const double nearest = std::round(value);
+    if (std::abs(value - nearest) > 1e-3) return QString();
+    const int index = ThreeDChart::PositionAtDepth(static_cast<float>(nearest));
+    return index >= 0 && index < names_.size() ? names_[index] : QString();
+  }
+
+ private:
+  QStringList names_;
+};
 
 // A round step for about six ticks over `span`.
 double NiceStep(double span) {
@@ -143,7 +170,9 @@ ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fi
   auto* depth = new QValue3DAxis;
   depth->setTitle(QStringLiteral("Parameter"));
   depth->setTitleVisible(true);
-  depth->setLabelFormat(QStringLiteral("%d"));
+  QStringList names;
+  for (const SeriesStyle& style : styles) names.append(style.title);
+  depth->setFormatter(new DepthLabels(names));
   graph_->setAxisX(rows);
   graph_->setAxisY(values);
   graph_->setAxisZ(depth);
@@ -165,12 +194,57 @@ ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fi
   container_ = QWidget::createWindowContainer(graph_);
   container_->setMinimumSize(200, 150);
   container_->setFocusPolicy(Qt::StrongFocus);
+
+  // The graph has no legend of its own: a column beside it names the shown
+  // series in their colours, in legend order.
+  view_ = new QWidget;
+  view_->setAutoFillBackground(true);
+  QPalette white = view_->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  view_->setPalette(white);
+  legend_ = new QWidget(view_);
+  legend_->setObjectName(QStringLiteral("ThreeDLegend"));
+  auto* legendLayout = new QVBoxLayout(legend_);
+  legendLayout->setContentsMargins(6, 6, 6, 6);
+  legendLayout->setSpacing(2);
+  auto* layout = new QHBoxLayout(view_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(container_, 1);
+  layout->addWidget(legend_, 0, Qt::AlignTop);
+}
+
+void ThreeDChart::FillLegend() {
+  auto* layout = static_cast<QVBoxLayout*>(legend_->layout());
+  while (QLayoutItem* item = layout->takeAt(0)) {
+    delete item->widget();
+    delete item;
+  }
+  entries_.clear();
+  for (const QScatter3DSeries* series : series_) {
+    if (!series->isVisible()) continue;
+    QPixmap swatch(10, 10);
+    swatch.fill(series->baseColor());
+    auto* row = new QWidget(legend_);
+    auto* rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->setSpacing(4);
+    auto* colour = new QLabel(row);
+    colour->setPixmap(swatch);
+    auto* name = new QLabel(series->name(), row);
+    name->setTextFormat(Qt::PlainText);
+    rowLayout->addWidget(colour);
+    rowLayout->addWidget(name);
+    rowLayout->addStretch(1);
+    layout->addWidget(row);
+    entries_.append(series->name());
+  }
 }
 
 // The container owns the graph window; the container itself belongs to the
 // layout it was placed in, or to no one yet.
 ThreeDChart::~ThreeDChart() {
-  if (container_ && !container_->parent()) delete container_;
+  if (view_ && !view_->parent()) delete view_;
 }
 
 void ThreeDChart::Fill(const QList<QLineSeries*>& lines) {
@@ -188,6 +262,7 @@ void ThreeDChart::Fill(const QList<QLineSeries*>& lines) {
     scatter->setVisible(line->isVisible());
   }
   FitRanges(lines);
+  FillLegend();
 }
 
 bool ThreeDChart::SaveImage(const QString& path, QString* error) const {
@@ -221,6 +296,8 @@ void ThreeDChart::SetValueRange(const ValueRange& range) {
 
 float ThreeDChart::DepthOf(int position) { return static_cast<float>(position + 1); }
 
+int ThreeDChart::PositionAtDepth(float depth) { return static_cast<int>(std::lround(depth)) - 1; }
+
 void ThreeDChart::FitRanges(const QList<QLineSeries*>& lines) {
   // The depth axis spans the shown series, so that a few of forty stand apart.
   int front = -1;
@@ -237,7 +314,13 @@ void ThreeDChart::FitRanges(const QList<QLineSeries*>& lines) {
   const float first = DepthOf(front);
   const float last = std::max(DepthOf(back), first + 1);
   graph_->axisZ()->setRange(first, last);
-  graph_->axisZ()->setSegmentCount(std::clamp(static_cast<int>(last - first), 1, 8));
+  // One segment per series while they are few, so that each has its label;
+  // with many, labels stand at whole steps of series.
+  const int span = static_cast<int>(last - first);
+  int step = 1;
+  while (span / step > 12) ++step;
+  graph_->axisZ()->setRange(first, first + static_cast<float>(((span + step - 1) / step) * step));
+  graph_->axisZ()->setSegmentCount(std::max(1, (span + step - 1) / step));
 
   double maxRow = 1;
   double low = 0;

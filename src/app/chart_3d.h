@@ -16,6 +16,8 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <QString>
 #include <optional>
 
@@ -49,8 +51,10 @@ class ThreeDChart : public QObject {
               bool walls, QObject* parent = nullptr);
   ~ThreeDChart() override;
 
-  // The widget that holds the graph, to be placed in a layout.
-  QWidget* Widget() const { return container_; }
+  // The widget that holds the graph and its legend, to be placed in a layout.
+  QWidget* Widget() const { return view_; }
+  // The names the legend beside the graph lists now, in order.
+  const QStringList& LegendEntries() const { return entries_; }
   Q3DScatter* Graph() const { return graph_; }
   QList<QScatter3DSeries*> Series() const { return series_; }
 
@@ -67,12 +71,19 @@ class ThreeDChart : public QObject {
 
   // The depth of the series at `position` (from 0) in the legend.
   static float DepthOf(int position);
+  // The legend position (from 0) of the series at `depth`.
+  static int PositionAtDepth(float depth);
 
  private:
   void FitRanges(const QList<QLineSeries*>& lines);
+  void FillLegend();
 
   Q3DScatter* graph_ = nullptr;
   QWidget* container_ = nullptr;
+  // Watched: the window that holds the page may delete it first.
+  QPointer<QWidget> view_;
+  QWidget* legend_ = nullptr;
+  QStringList entries_;
   QList<QScatter3DSeries*> series_;
   std::optional<ValueRange> fixedRange_;
 };

@@ -93,13 +93,18 @@ ChartPage::ChartPage(const QString& valueTitle, ValueAxis valueAxis, QList<Serie
     series->setLightMarker(MarkerImage(style.marker, colour, style.extent));
     series->setVisible(style.shown);
     series_.append(series);
+    present_.append(true);
+    wanted_.append(style.shown);
     connect(series, &QLineSeries::visibleChanged, this, [this] { SeriesVisibilityChanged(); });
   }
   for (QLegendMarker* marker : legend->markers()) {
     UpdateLegendMarker(marker);
     // A click on a legend entry shows or hides its series.
-    connect(marker, &QLegendMarker::clicked, this, [marker] {
-      if (QAbstractSeries* series = marker->series()) series->setVisible(!series->isVisible());
+    connect(marker, &QLegendMarker::clicked, this, [this, marker] {
+      const int i = static_cast<int>(series_.indexOf(qobject_cast<QLineSeries*>(marker->series())));
+      if (i < 0) return;
+      wanted_[i] = !wanted_[i];
+      series_[i]->setVisible(wanted_[i] && present_[i]);
     });
   }
 
@@ -116,6 +121,14 @@ ChartPage::ChartPage(const QString& valueTitle, ValueAxis valueAxis, QList<Serie
 ChartPage::~ChartPage() = default;
 
 QWidget* ChartPage::Widget() const { return stack_; }
+
+void ChartPage::SetPresent(int series, bool present) {
+  if (present_[series] == present) return;
+  present_[series] = present;
+  // The visibility change updates the legend, the axes and the 3-D view.
+  series_[series]->setVisible(present && wanted_[series]);
+  for (QLegendMarker* marker : chart_->legend()->markers()) UpdateLegendMarker(marker);
+}
 
 void ChartPage::SetPoints(int series, const QList<QPointF>& points) {
   series_[series]->clearPointsConfiguration();
@@ -166,8 +179,9 @@ void ChartPage::SeriesVisibilityChanged() {
 
 void ChartPage::UpdateLegendMarker(QLegendMarker* marker) {
   // A hidden series keeps its legend entry, greyed, so that it can be shown
-  // again with a click.
-  marker->setVisible(true);
+  // again with a click; an absent one has none.
+  const int i = static_cast<int>(series_.indexOf(qobject_cast<QLineSeries*>(marker->series())));
+  marker->setVisible(i < 0 || present_[i]);
   const bool shown = marker->series() && marker->series()->isVisible();
   QColor label = QColor(Qt::black);
   if (!shown) label.setAlphaF(0.4);

@@ -49,6 +49,12 @@ class ChartPage : public QObject {
   // The maximum the last commit gave the plotted quantity (ExpMax, MotMax);
   // the value axis reaches at least this far.
   void SetCommittedMaximum(double maximum) { committedMaximum_ = maximum; }
+  // Whether series `series` stands for something the committed group has
+  // (an agent of the group). An absent series is neither drawn nor in the
+  // legend, in 2-D and 3-D; its points stay, and it comes back as the user
+  // left it (shown or hidden) once it is present again.
+  void SetPresent(int series, bool present);
+  bool IsPresent(int series) const { return present_.value(series, true); }
   // Replaces the points of a series, in one colour.
   void SetPoints(int series, const QList<QPointF>& points);
   // Axes after the points changed; `historyLength` ends the rounds axis while
@@ -80,6 +86,9 @@ class ChartPage : public QObject {
   QValueAxis* rounds_ = nullptr;
   QValueAxis* values_ = nullptr;
   QList<QLineSeries*> series_;
+  // Per series: present in the group; shown as the user (or the start) wants.
+  QList<bool> present_;
+  QList<bool> wanted_;
   std::unique_ptr<ThreeDChart> threeD_;
   double committedMaximum_ = 0;
   int historyLength_ = 0;

@@ -1,13 +1,14 @@
 // davrel3-screenshots OUTDIR: shows the main window as the program does, on
 // whatever display Qt is given (the scripts run it under Xvfb), and saves a
 // picture of each of its five tabs, then of the "Agent" and "Task" tabs after
-// a run, the chart window's pages, the "Design results" window with its
-// charts after "Run design", and the "Division of labour" page after a Fit
-// run with a generalist newcomer, into OUTDIR. Then the skill levels editor
-// and the main window's own pictures: an agent frame with all its columns, a
-// hundred skills scrolled to the last, the status line after a "Fit" run, a
-// step-through box with its two buttons, the progress dialog of a long run,
-// Help > About and the window maximised.
+// a run, the whole screen with the chart window as it opens beside the main
+// window, the chart window's pages and their 3-D views with their legends,
+// the "Design results" window with its charts after "Run design", and the
+// "Division of labour" page after a Fit run with a generalist newcomer, into
+// OUTDIR. Then the skill levels editor and the main window's own pictures: an
+// agent frame with all its columns, a hundred skills scrolled to the last, the
+// status line after a "Fit" run, a step-through box with its two buttons, the
+// progress dialog of a long run, Help > About and the window maximised.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -224,10 +225,20 @@ int main(int argc, char* argv[]) {
   parForm.PageControl1()->setCurrentIndex(1);
   ok = Save(parForm, dir, "main-after-run-task.png") && ok;
 
-  // The chart window after the start-up run, first as it opens, then larger
-  // so that each page shows whole.
+  // The chart window after the start-up run, as it opens beside (or below)
+  // the main window: the whole screen, then each page at the size it opened.
+  Settle(600);
+  QScreen* screen = parForm.screen();
+  const QString desktopName =
+      QString("desktop-%1x%2-after-run.png").arg(screen->geometry().width()).arg(screen->geometry().height());
+  const QString desktopPath = dir.filePath(desktopName);
+  if (!screen->grabWindow(0).save(desktopPath)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(desktopPath));
+    ok = false;
+  } else {
+    std::printf("%s\n", qPrintable(desktopPath));
+  }
   ok = Save(chart, dir, "chart-as-opened.png") && ok;
-  chart.resize(1260, 640);
   static const char* const kChartPages[] = {"expertise", "motivation", "performance", "performancetime",
                                             "allocation", "labour"};
   constexpr int kNamedPages = static_cast<int>(std::size(kChartPages));

@@ -30,6 +30,26 @@ QPoint BesideOrBelow(const QRect& anchor, QSize size, const QRect& room) {
   return ClampInto(QPoint(room.right() - size.width() + 1, anchor.top()), size, room);
 }
 
+QRect BesideOrBelowFitted(const QRect& anchor, QSize wanted, QSize minimum, const QRect& room) {
+  const QPoint right(anchor.right() + 1, anchor.top());
+  if (room.isNull()) return QRect(right, wanted);
+  wanted = wanted.boundedTo(room.size());
+  minimum = minimum.boundedTo(wanted);
+  if (room.contains(QRect(right, wanted))) return QRect(right, wanted);
+  const int heightBelow = room.bottom() - anchor.bottom();
+  if (heightBelow >= minimum.height()) {
+    const QSize size(wanted.width(), std::min(wanted.height(), heightBelow));
+    return QRect(ClampInto(QPoint(anchor.left(), anchor.bottom() + 1), size, room), size);
+  }
+  const int widthLeft = anchor.left() - room.left();
+  if (widthLeft >= minimum.width()) {
+    const QSize size(std::min(wanted.width(), widthLeft), wanted.height());
+    return QRect(ClampInto(QPoint(anchor.left() - size.width(), anchor.top()), size, room), size);
+  }
+  const QSize size(wanted.width(), minimum.height());
+  return QRect(ClampInto(QPoint(anchor.left(), anchor.bottom() + 1), size, room), size);
+}
+
 QPoint BelowInside(const QRect& anchor, QSize size, const QRect& room) {
   const QPoint below(anchor.left(), anchor.bottom() + 1);
   if (room.isNull()) return below;

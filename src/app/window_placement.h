@@ -22,4 +22,16 @@ QPoint BesideOrBelow(const QRect& anchor, QSize size, const QRect& room);
 // as needed to lie inside `room`.
 QPoint BelowInside(const QRect& anchor, QSize size, const QRect& room);
 
+// The frame of a window that opens beside `anchor` at `wanted` size and may
+// shrink to `minimum`, inside `room`, never over the anchor:
+//   1. to the anchor's right at the wanted size, when it fits there whole;
+//   2. else below it, as wide as wanted (moved left to stay inside the
+//      room), its height cut to the room below the anchor;
+//   3. else to the anchor's left, its width cut to the room there;
+//   4. else (less than `minimum` beside and below) below the anchor at the
+//      minimum height, pushed up to the room's bottom: it then covers the
+//      anchor's lowest part only, as little as the room allows.
+// A null room places the wanted frame right of the anchor.
+QRect BesideOrBelowFitted(const QRect& anchor, QSize wanted, QSize minimum, const QRect& room);
+
 }  // namespace window_placement

@@ -142,6 +142,28 @@ class ChartDataTest : public QObject {
     QCOMPARE(window_placement::FitInside(QSize(1180, 900), screen), QSize(1180, 768));
     const QPoint below = window_placement::BelowInside(QRect(0, 320, 1100, 400), QSize(1180, 768), screen);
     QVERIFY(screen.contains(QRect(below, QSize(1180, 768))));
+
+    // The chart window at 1366x768: below the main window, cut to the room
+    // there, never over it; beside it on a wide screen.
+    const QRect fitted = window_placement::BesideOrBelowFitted(main, QSize(1257, 400), QSize(640, 280), screen);
+    QCOMPARE(fitted, QRect(55, 427, 1257, 341));
+    QVERIFY(!fitted.intersects(main) && screen.contains(fitted));
+    const QRect wide(0, 0, 2560, 1440);
+    QCOMPARE(window_placement::BesideOrBelowFitted(main, QSize(1257, 400), QSize(640, 280), wide),
+             QRect(1149, 47, 1257, 400));
+    // Wider than the screen: as wide as the screen, moved left to stay in it.
+    const QRect narrow = window_placement::BesideOrBelowFitted(QRect(300, 0, 900, 300), QSize(1400, 400),
+                                                               QSize(640, 280), screen);
+    QCOMPARE(narrow, QRect(0, 300, 1366, 400));
+    // No room below: to the left when there is room there.
+    const QRect left = window_placement::BesideOrBelowFitted(QRect(700, 0, 600, 600), QSize(900, 400),
+                                                             QSize(640, 280), screen);
+    QCOMPARE(left, QRect(0, 0, 700, 400));
+    // Nowhere: the minimum height at the screen's bottom.
+    const QRect last = window_placement::BesideOrBelowFitted(QRect(100, 0, 1200, 600), QSize(900, 400),
+                                                             QSize(640, 280), screen);
+    QCOMPARE(last, QRect(100, 488, 900, 280));
+    QVERIFY(screen.contains(last));
   }
 };
 

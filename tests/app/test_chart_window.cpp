@@ -17,7 +17,9 @@
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
+#include <QtDataVisualization/Q3DScatter>
 #include <QtDataVisualization/QScatter3DSeries>
+#include <QtDataVisualization/QValue3DAxis>
 #include <QtDataVisualization/QScatterDataProxy>
 #include <QtTest/QtTest>
 #include <functional>
@@ -111,6 +113,7 @@ class TestChartWindow : public QObject {
   void threeDSwitchReachesAllThreeCharts();
   void threeDWithoutOpenGLStaysTwoD();
   void threeDSwitchOnTheXDisplay();
+  void absentAgentsLeaveTheLegendAndComeBack();
   void showBesidePlacesTheWindowNextToTheMainWindow();
 };
 
@@ -140,15 +143,16 @@ void TestChartWindow::seriesHaveTheirTitlesLooksAndLegendOrder() {
   QVERIFY(!performance[1]->isVisible());
   for (int k = 1; k <= 11; ++k) QCOMPARE(performance[1 + k]->isVisible(), k <= 6);
 
-  // The legend lists the series in the same order, hidden ones included
-  // (the legend applies marker visibility when the event loop runs).
+  // The legend lists the series in the same order, hidden ones included,
+  // but not the agents the group of six does not have (the legend applies
+  // marker visibility when the event loop runs).
   QCoreApplication::processEvents();
   for (TChartForm::ChartId id : {TChartForm::Expertise, TChartForm::Motivation, TChartForm::Performance}) {
     const QList<QLegendMarker*> markers = s.chart.Chart(id)->legend()->markers();
     QCOMPARE(markers.size(), s.chart.Series(id).size());
     for (int i = 0; i < markers.size(); ++i) {
       QCOMPARE(markers[i]->series(), s.chart.Series(id)[i]);
-      QVERIFY(markers[i]->isVisible());
+      QCOMPARE(markers[i]->isVisible(), id != TChartForm::Performance || i < 2 + 6);
     }
   }
 
@@ -495,6 +499,13 @@ void TestChartWindow::threeDSwitchReachesAllThreeCharts() {
       }
     }
   }
+  // Each 3-D view names its shown series in a legend beside the graph, and
+  // the depth axis labels the series where they stand: "Agent 1" at the
+  // first agent's depth, not a bare 3.
+  QCOMPARE(s.chart.ThreeD(TChartForm::Performance)->LegendEntries(),
+           (QStringList{"Agent 1", "Agent 2", "Agent 3", "Agent 4", "Agent 5", "Agent 6"}));
+  QCOMPARE(s.chart.ThreeD(TChartForm::Expertise)->LegendEntries().first(), QStringLiteral("Skill 1"));
+  QCOMPARE(s.chart.ThreeD(TChartForm::Performance)->Graph()->axisZ()->labels().first(), QStringLiteral("Agent 1"));
   // Redrawing in 3-D refills the 3-D views.
   EnterAgent(s.chart, "2");
   QCOMPARE(s.chart.ThreeD(TChartForm::Expertise)->Series()[0]->dataProxy()->array()->size(),
@@ -526,6 +537,31 @@ void TestChartWindow::threeDSwitchOnTheXDisplay() {
   QVERIFY(run.outcome == DisplayRun::Finished);
   QVERIFY2(run.exitedCleanly, qPrintable(run.output));
   if (!run.passed) QSKIP("the X display has no OpenGL either");
+}
+
+void TestChartWindow::absentAgentsLeaveTheLegendAndComeBack() {
+  Session s;
+  QCOMPARE(s.Start().status, davrel3::RunStatus::Finished);
+  // A group of two: agents 3 to 6 keep their points but are neither drawn
+  // nor in the legend.
+  s.panel.SetItemIndex(davrel3::Choice::Newcomer, 0);
+  s.panel.SetText(Field::NrofAg, "2");
+  s.bench.OKButtonClick();
+  QCOMPARE(s.Start().status, davrel3::RunStatus::Finished);
+  QCoreApplication::processEvents();
+  const auto& performance = s.chart.Series(TChartForm::Performance);
+  QLegend* legend = s.chart.Chart(TChartForm::Performance)->legend();
+  for (int k = 1; k <= 11; ++k) {
+    QCOMPARE(performance[1 + k]->isVisible(), k <= 2);
+    QCOMPARE(legend->markers(performance[1 + k]).value(0)->isVisible(), k <= 2);
+  }
+  QVERIFY(performance[1 + 3]->count() > 0);
+  // Back to six: agents 3 to 6 are shown again as they were.
+  s.panel.SetText(Field::NrofAg, "6");
+  s.bench.OKButtonClick();
+  QCOMPARE(s.Start().status, davrel3::RunStatus::Finished);
+  QCoreApplication::processEvents();
+  for (int k = 1; k <= 11; ++k) QCOMPARE(performance[1 + k]->isVisible(), k <= 6);
 }
 
 void TestChartWindow::showBesidePlacesTheWindowNextToTheMainWindow() {
