@@ -7,7 +7,7 @@ namespace program_message {
 QString Title() { return QStringLiteral("Davrel3"); }
 
 QIcon Icon() {
-  static const QIcon icon(QStringLiteral(":/davrel3/davrel3.svg"));
+  static const QIcon icon(QStringLiteral(":/icons/davrel3.svg"));
   return icon;
 }
 
