@@ -53,6 +53,8 @@ class ThreeDChart : public QObject {
 
   // The widget that holds the graph and its legend, to be placed in a layout.
   QWidget* Widget() const { return view_; }
+  // The graph itself, without its legend column: what SaveImage draws.
+  QWidget* GraphWidget() const { return container_; }
   // The names the legend beside the graph lists now, in order.
   const QStringList& LegendEntries() const { return entries_; }
   Q3DScatter* Graph() const { return graph_; }

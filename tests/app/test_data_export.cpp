@@ -433,7 +433,7 @@ void TestDataExport::threeDViewSavesAPng() {
   QVERIFY2(threeD->SaveImage(path, &error), qPrintable(error));
   const QImage image(path);
   QVERIFY(!image.isNull());
-  QCOMPARE(image.size(), threeD->Widget()->size().expandedTo(QSize(400, 300)) * 2);
+  QCOMPARE(image.size(), threeD->GraphWidget()->size().expandedTo(QSize(400, 300)) * 2);
   // The graph is drawn: its colours are not all the white background.
   QSet<QRgb> colours;
   for (int y = 0; y < image.height(); y += 8) {
