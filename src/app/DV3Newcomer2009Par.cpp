@@ -607,7 +607,11 @@ void TParForm::ApplyConfiguration(void (davrel3::Workbench::*apply)()) {
   for (const davrel3::Configuration& configuration : davrel3::Configurations()) {
     if (configuration.apply == apply) name = QString("configuration %1").arg(configuration.name);
   }
+  // A configuration brings its own profile: the levels of a parameter file
+  // opened before it are set aside.
+  const bool setAside = files_->TakePendingLevels().has_value();
   Commit(name, [this, apply] { (bench_.*apply)(); });
+  if (setAside) statusLine_->SetNote(QString("The %1 set its own levels, not the parameter file's").arg(name));
 }
 
 // ------------------------------------------------------------------ operations
@@ -630,6 +634,16 @@ void TParForm::MakeGrids() {
   committedAgents_ = bench_.State().System.NrOfAgents;
   committedSkills_ = bench_.State().System.Agents.empty() ? 0 : bench_.State().System.Agents[0].NrOfSkills;
   ShowCommitted();
+  // The levels of a parameter file opened since the last commit.
+  if (auto levels = files_->TakePendingLevels()) {
+    try {
+      davrel3::ApplySkillState(bench_.State().System, levels->second,
+                               QString("the parameter file %1").arg(levels->first).toStdString());
+      statusLine_->SetNote(QString("The levels of %1 set").arg(levels->first));
+    } catch (const davrel3::LevelsRefused& refusal) {
+      ShowMessage(QString::fromStdString(refusal.what()));
+    }
+  }
   MakeAgentGrids();
   ShowStatesAgents();
   if (levelsEditor_) levelsEditor_->ShowHeldLevels();

@@ -40,22 +40,43 @@ FileCommands::FileCommands(QWidget* window, WidgetPanel& panel, davrel3::Workben
     : QObject(window), window_(window), panel_(panel), bench_(bench), showMessage_(std::move(showMessage)) {}
 
 bool FileCommands::OpenParameters(const QString& path) {
+  std::optional<davrel3::SkillState> levels;
   try {
-    // Only a regular file of at most 1 MiB is read: a folder, a device or a
+    // Only a regular file of at most 32 MiB is read: a folder, a device or a
     // pipe is refused at once instead of blocking the window.
-    davrel3::LoadParameterFile(QFile::encodeName(path).toStdString(), panel_);
+    davrel3::LoadParameterFile(QFile::encodeName(path).toStdString(), panel_, &levels);
   } catch (const std::exception& error) {
     // The whole file was checked before anything was written: nothing changed.
     showMessage_(QString("\"%1\" was not loaded: %2").arg(NativePath(path), QString::fromStdString(error.what())));
     return false;
   }
+  const QString name = QFileInfo(path).fileName();
+  pendingLevels_.reset();
+  if (levels) pendingLevels_.emplace(name, std::move(*levels));
   emit Loaded();
-  emit Note(QString("Loaded %1: press OK or Define to commit").arg(QFileInfo(path).fileName()));
+  emit Note(pendingLevels_ ? QString("Loaded %1 with the levels of %2 agents of %3 skills: press OK or Define to "
+                                     "commit")
+                                 .arg(name)
+                                 .arg(pendingLevels_->second.Levels.Agents)
+                                 .arg(pendingLevels_->second.Levels.Skills)
+                           : QString("Loaded %1: press OK or Define to commit").arg(name));
   return true;
 }
 
 bool FileCommands::SaveParameters(const QString& path) {
-  const std::string text = davrel3::SaveParameters(panel_);
+  std::string text;
+  try {
+    const davrel3::TSystem& system = bench_.State().System;
+    if (system.Agents.empty()) {
+      text = davrel3::SaveParameters(panel_);
+    } else {
+      const davrel3::SkillState levels = davrel3::CommittedSkillState(system);
+      text = davrel3::SaveParameters(panel_, &levels);
+    }
+  } catch (const std::exception& error) {
+    showMessage_(QString("The parameters were not saved: %1").arg(QString::fromStdString(error.what())));
+    return false;
+  }
   QString error;
   if (!data_export::SaveText(path, QString::fromStdString(text), &error)) {
     showMessage_(error);
@@ -63,6 +84,12 @@ bool FileCommands::SaveParameters(const QString& path) {
   }
   emit Note(QString("Saved %1").arg(QFileInfo(path).fileName()));
   return true;
+}
+
+std::optional<std::pair<QString, davrel3::SkillState>> FileCommands::TakePendingLevels() {
+  auto levels = std::move(pendingLevels_);
+  pendingLevels_.reset();
+  return levels;
 }
 
 bool FileCommands::SaveRunRecord(const QString& path) {

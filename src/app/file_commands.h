@@ -6,8 +6,12 @@
 // Every failure is shown as a message in the program's own words and changes
 // nothing; a command that worked reports a short note (what it read or wrote).
 // Opening writes texts, positions and items into the panel only: OK or Define
-// commits them.
+// commits them, and the file's levels (a version 2 file) are set into the
+// group that commit builds. Saving writes the levels the committed group's
+// agents hold.
 #pragma once
+
+#include "experiment/skill_levels.h"
 
 #include <QObject>
 #include <QString>
@@ -47,6 +51,10 @@ class FileCommands : public QObject {
   // A commit replaced the model the last run left behind.
   void ForgetRun();
   bool HasRunRecord() const { return lastRun_.has_value(); }
+  // The levels of the parameter file opened last, for the next commit, and
+  // the file's name; taken once (a configuration, with its own profile,
+  // takes them to set them aside).
+  std::optional<std::pair<QString, davrel3::SkillState>> TakePendingLevels();
 
  signals:
   // A command worked: "Loaded parameters.json", "Saved run.json", ...
@@ -67,4 +75,5 @@ class FileCommands : public QObject {
   davrel3::Workbench& bench_;
   MessageFunction showMessage_;
   std::optional<LastRun> lastRun_;
+  std::optional<std::pair<QString, davrel3::SkillState>> pendingLevels_;
 };

@@ -325,8 +325,9 @@ int main(int argc, char* argv[]) {
     TParForm& form = levels.parForm;
     form.Panel().Edit(davrel3::Field::NrofAg)->setText("10");
     form.OKButtonClick();
-    SkillLevelsEditor editor(form.Bench(), &form);
-    editor.show();
+    // The editor as Configurations > Skill levels... opens it.
+    form.ShowLevelsEditor();
+    SkillLevelsEditor& editor = form.LevelsEditor();
     QAbstractItemModel* model = editor.View()->model();
     editor.View()->selectionModel()->select(QItemSelection(model->index(6, 0), model->index(9, 9)),
                                             QItemSelectionModel::ClearAndSelect);

@@ -140,7 +140,7 @@ SessionOptions SessionFrom(const CommandLine& line) {
     // before any run rather than refusing every one.
     InMemoryPanel panel;
     try {
-      LoadParameters(*options.parameterFile, panel);
+      LoadParameters(*options.parameterFile, panel, &options.parameterLevels);
     } catch (const ParameterFileError& error) {
       throw UsageError{"--parameters " + line.parameters + ": " + error.what()};
     }
@@ -243,14 +243,27 @@ void SaveParametersAfterOptions(const SessionOptions& options, const std::string
   InMemoryPanel panel;
   Workbench bench(panel);
   PrepareSession(bench, options);
+  bool committed = true;
   try {
     CommitSession(bench, options);
   } catch (const std::exception&) {
-    // A refused commit leaves the texts as typed: they are what is saved.
+    // A refused commit leaves the texts as typed: they are what is saved,
+    // without levels.
+    committed = false;
+  }
+  // The levels the committed group's agents then hold, when the commit went.
+  std::optional<SkillState> levels;
+  if (committed) {
+    try {
+      ApplySessionLevels(bench, options);
+    } catch (const LevelsRefused& refusal) {
+      throw UsageError{std::string("--save-parameters: ") + refusal.what()};
+    }
+    levels = CommittedSkillState(bench.State().System);
   }
   std::string text;
   try {
-    text = SaveParameters(panel);
+    text = SaveParameters(panel, levels ? &*levels : nullptr);
   } catch (const std::exception&) {
     // The file is JSON, which holds UTF-8 text only.
     throw UsageError{"--save-parameters: a parameter text is not valid UTF-8 and cannot be saved"};
@@ -335,7 +348,7 @@ std::string FileSha256(const RunTableScan& table) {
 // The table --resume continues, checked against this command: its manifest,
 // its hash and its runs. Returns how many runs of [first, last) it holds.
 long long CheckResume(const CommandLine& line, const std::string& header, long long first, long long last,
-                      RunTableScan& scan) {
+                      const LevelsSource& levels, RunTableScan& scan) {
   const std::string& path = line.resume;
   TableManifest manifest;
   try {
@@ -349,6 +362,11 @@ long long CheckResume(const CommandLine& line, const std::string& header, long l
   if (manifest.program != kProgram || mine != theirs) {
     throw UsageError{"--resume " + path + " was made by another command: '" + JoinArguments(theirs) +
                      "'; this one is '" + JoinArguments(mine) + "'"};
+  }
+  // The same command may name a level or parameter file that has changed.
+  if (manifest.levels && *manifest.levels != levels) {
+    throw UsageError{"--resume " + path + " was made with the levels of " + LevelsSourceText(*manifest.levels) +
+                     "; this command's come from " + LevelsSourceText(levels)};
   }
   try {
     scan = ScanRunTable(path);
@@ -403,7 +421,8 @@ int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPla
   RunTableScan kept;
   long long keptRuns = 0;
   const std::string header = TableHeader(shape.agents) + "\n";
-  if (!line.resume.empty()) keptRuns = CheckResume(line, header, first, last, kept);
+  const LevelsSource levels = SessionLevelsSource(base, ProfilesVaryByRun(plan));
+  if (!line.resume.empty()) keptRuns = CheckResume(line, header, first, last, levels, kept);
 
   // Where the table goes: standard output, or a file replaced only when the
   // table is whole or was interrupted (with --resume, the file resumed unless
@@ -464,7 +483,7 @@ int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPla
     manifest.firstRun = first + 1;
     manifest.lastRun = last;
     manifest.memoryBudget = line.budgetBytes;
-    manifest.levels = SessionLevelsSource(base, ProfilesVaryByRun(plan));
+    manifest.levels = levels;
     if (auto error = WriteManifest(target, manifest)) throw WriteError{*error};
   }
   if (!complete) {
@@ -511,6 +530,8 @@ int RunMerge(const CommandLine& line) {
   std::optional<long long> total;
   std::vector<std::string> command;
   std::string commandFrom;
+  std::optional<LevelsSource> levels;  // the slices', which must agree
+  std::string levelsFrom;
   const std::vector<std::string> sliceOptions = {"--output", "--resume", "--threads", "--shard"};
   for (const auto& path : line.merge) {
     try {
@@ -540,6 +561,14 @@ int RunMerge(const CommandLine& line) {
       commandFrom = path;
     } else if (defining != command) {
       throw UsageError{"--merge: " + path + " and " + commandFrom + " were made by different commands"};
+    }
+    if (manifest.levels) {
+      if (levels && *levels != *manifest.levels) {
+        throw UsageError{"--merge: " + path + " was made with the levels of " + LevelsSourceText(*manifest.levels) +
+                         ", " + levelsFrom + " with those of " + LevelsSourceText(*levels)};
+      }
+      levels = manifest.levels;
+      levelsFrom = path;
     }
     if (manifest.planRuns > 0) {
       if (total && *total != manifest.planRuns) {
@@ -573,6 +602,7 @@ int RunMerge(const CommandLine& line) {
   if (file) {
     file->Commit();
     TableManifest manifest = BatchManifest(writer, line, started, line.output);
+    manifest.levels = levels;
     if (total) {
       manifest.planRuns = *total;
       manifest.firstRun = 1;

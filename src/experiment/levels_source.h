@@ -12,6 +12,16 @@ struct LevelsSource {
   std::string Kind;    // "profile", "rotation", "file", "parameters" or "editor"
   std::string Name;    // the profile's name, or the file's as it was given
   std::string Sha256;  // a file's, in hex
+
+  bool operator==(const LevelsSource&) const = default;
 };
+
+// As a message names it: "the file levels.csv (SHA-256 1a2b3c4d...)".
+inline std::string LevelsSourceText(const LevelsSource& source) {
+  std::string text = "the " + source.Kind;
+  if (!source.Name.empty()) text += " " + source.Name;
+  if (!source.Sha256.empty()) text += " (SHA-256 " + source.Sha256.substr(0, 12) + "...)";
+  return text;
+}
 
 }  // namespace davrel3

@@ -129,6 +129,13 @@ TableManifest ReadManifest(const std::string& tablePath) {
   manifest.firstRun = Optional<long long>(json, "first_run", path, 0);
   manifest.lastRun = Optional<long long>(json, "last_run", path, 0);
   manifest.memoryBudget = Optional<std::int64_t>(json, "memory_budget", path, 0);
+  if (json.contains("levels")) {
+    const nlohmann::json& levels = json["levels"];
+    if (!levels.is_object()) throw ManifestError(path + ": \"levels\" does not hold what a manifest of this program holds there");
+    manifest.levels = LevelsSource{Member<std::string>(levels, "kind", path),
+                                   Optional<std::string>(levels, "name", path, ""),
+                                   Optional<std::string>(levels, "sha256", path, "")};
+  }
   return manifest;
 }
 

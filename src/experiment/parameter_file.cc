@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "input_file.h"
+#include "levels_json.h"
 #include "strict_json.h"
 #include "utf8_text.h"
 
@@ -18,7 +19,7 @@ namespace {
 [[noreturn]] void Fail(const std::string& message) { throw ParameterFileError(message); }
 }  // namespace
 
-std::string SaveParameters(const ParameterPanel& panel) {
+std::string SaveParameters(const ParameterPanel& panel, const SkillState* levels) {
   Json file = Json::object();
   file["format"] = kParameterFileFormat;
   file["version"] = kParameterFileVersion;
@@ -39,7 +40,13 @@ std::string SaveParameters(const ParameterPanel& panel) {
     items[std::string(ChoiceName(choice))] = panel.ItemIndex(choice);
   }
   file["items"] = std::move(items);
-  return file.dump(2) + "\n";
+  std::string text = file.dump(2);
+  if (levels) {
+    // Written by hand so that each agent's skills take one line: the largest
+    // group's levels stay a few megabytes.
+    text.insert(text.size() - 2, ",\n  \"levels\": " + LevelsJsonText(*levels, 2));
+  }
+  return text + "\n";
 }
 
 namespace {
@@ -78,11 +85,14 @@ struct ItemValue {
 
 }  // namespace
 
-void LoadParameters(const std::string& text, ParameterPanel& panel) {
-  if (text.size() > kMaxParameterFileBytes) Fail("The parameter file is larger than 1 MiB");
+void LoadParameters(const std::string& text, ParameterPanel& panel, std::optional<SkillState>* levels) {
+  if (text.size() > kMaxParameterFileBytes) {
+    Fail("The parameter file is larger than " + std::to_string(kMaxParameterFileBytes >> 20) + " MiB");
+  }
   Json file;
   try {
-    file = ParseStrictJson(text, "The parameter file");
+    // Levels are decimal numbers; everywhere else only whole ones are read.
+    file = ParseStrictJson(text, "The parameter file", kMaxJsonDepth, "levels");
   } catch (const StrictJsonError& error) {
     Fail(error.what());
   }
@@ -90,13 +100,18 @@ void LoadParameters(const std::string& text, ParameterPanel& panel) {
   if (!file.contains("format") || file["format"] != kParameterFileFormat) {
     Fail(std::string("The file is not a parameter file: its \"format\" is not \"") + kParameterFileFormat + "\"");
   }
-  if (!file.contains("version") || AsInt(file["version"]) != kParameterFileVersion) {
+  const std::optional<int> version = file.contains("version") ? AsInt(file["version"]) : std::nullopt;
+  if (!version || *version < kParameterFileFirstVersion || *version > kParameterFileVersion) {
     Fail("The parameter file's \"version\" is " + (file.contains("version") ? file["version"].dump() : "missing") +
-         "; this program reads version " + std::to_string(kParameterFileVersion));
+         "; this program reads versions " + std::to_string(kParameterFileFirstVersion) + " to " +
+         std::to_string(kParameterFileVersion));
   }
   for (const auto& [key, value] : file.items()) {
-    if (key != "format" && key != "version" && key != "fields" && key != "items") {
-      Fail("The parameter file has an unknown entry \"" + key + "\"");
+    const bool known = key == "format" || key == "version" || key == "fields" || key == "items" ||
+                       (key == "levels" && *version >= 2);
+    if (!known) {
+      Fail("The parameter file has an unknown entry \"" + key + "\"" +
+           (key == "levels" ? " (levels came with version 2)" : ""));
     }
   }
 
@@ -142,6 +157,14 @@ void LoadParameters(const std::string& text, ParameterPanel& panel) {
     }
   }
 
+  std::optional<SkillState> fileLevels;
+  if (file.contains("levels")) {
+    SkillState read;
+    if (auto problem = LevelsFromJson(file["levels"], read)) Fail(*problem);
+    fileLevels = std::move(read);
+  }
+
+  if (levels) *levels = std::move(fileLevels);
   for (const FieldValue& value : fields) {
     panel.SetText(value.field, value.text);
     if (value.position) panel.SetPosition(value.field, *value.position);
@@ -149,14 +172,21 @@ void LoadParameters(const std::string& text, ParameterPanel& panel) {
   for (const ItemValue& item : items) panel.SetItemIndex(item.choice, item.index);
 }
 
-void LoadParameterFile(const std::string& path, ParameterPanel& panel) {
+std::optional<SkillState> ParameterFileLevels(const std::string& text) {
+  InMemoryPanel scratch;
+  std::optional<SkillState> levels;
+  LoadParameters(text, scratch, &levels);
+  return levels;
+}
+
+void LoadParameterFile(const std::string& path, ParameterPanel& panel, std::optional<SkillState>* levels) {
   std::string text;
   try {
     text = ReadWholeFile(path, static_cast<std::int64_t>(kMaxParameterFileBytes));
   } catch (const InputFileError& error) {
     Fail(error.what());
   }
-  LoadParameters(text, panel);
+  LoadParameters(text, panel, levels);
 }
 
 }  // namespace davrel3

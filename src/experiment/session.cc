@@ -10,13 +10,19 @@
 #include "experiment/record.h"
 #include "experiment/run_memory.h"
 #include "experiment/series.h"
+#include "experiment/sha256.h"
 #include "model/int_text.h"
 
 namespace davrel3 {
 
+bool ParameterLevelsApply(const SessionOptions& options) {
+  return options.parameterLevels.has_value() && !options.config;
+}
+
 std::string LevelsLabel(const SessionOptions& options) {
   if (options.levelsRotation) return "rotation";
   if (options.levelFile) return FileNameOf(options.levelFile->Name);
+  if (ParameterLevelsApply(options)) return FileNameOf(options.parameterFileName);
   return "";
 }
 
@@ -46,6 +52,10 @@ void ApplyRotationLevels(Workbench& bench) {
 }
 
 void ApplySessionLevels(Workbench& bench, const SessionOptions& options) {
+  if (ParameterLevelsApply(options)) {
+    ApplySkillState(bench.State().System, *options.parameterLevels,
+                    "the parameter file " + FileNameOf(options.parameterFileName));
+  }
   if (options.levelsRotation) {
     ApplyRotationLevels(bench);
   } else if (options.levelFile) {
@@ -60,6 +70,9 @@ void ApplySessionLevels(Workbench& bench, const SessionOptions& options) {
 LevelsSource SessionLevelsSource(const SessionOptions& options, bool perRun) {
   if (options.levelsRotation) return {"rotation", {}, {}};
   if (options.levelFile) return {"file", FileNameOf(options.levelFile->Name), options.levelFile->Sha256};
+  if (ParameterLevelsApply(options) && options.parameterFile) {
+    return {"parameters", FileNameOf(options.parameterFileName), Sha256Hex(*options.parameterFile)};
+  }
   if (perRun) return {"profile", "each run's configuration or condition", {}};
   InMemoryPanel panel;
   Workbench bench(panel);

@@ -36,6 +36,10 @@ struct SessionOptions {
   std::optional<std::int64_t> memoryBudget;
   std::optional<LevelFile> levelFile;
   std::string parameterFileName;  // the parameter file's name, for the manifest
+  // What the parameter file holds of the agents' skills (a version 2 file),
+  // set after the commit, before the rotation or the level file; a
+  // configuration, which brings its own profile, sets it aside.
+  std::optional<SkillState> parameterLevels;
 };
 
 // The levels option as the table's "levels" column shows it.
@@ -58,13 +62,19 @@ void StartUp(Workbench& bench);
 // 14 + ((a + s - 2) mod 5) as expertise, motivation and initial level.
 void ApplyRotationLevels(Workbench& bench);
 
-// The levels step after the commit: the rotation pattern or the level file.
-// Throws LevelsRefused, naming the file and the line, for a level file that
-// does not fit the committed group; then no level has changed.
+// The levels step after the commit: the parameter file's levels (unless a
+// configuration was given), then the rotation pattern or the level file.
+// Throws LevelsRefused, naming the file (and a level file's line), for levels
+// that do not fit the committed group; then no level of that file has changed.
 void ApplySessionLevels(Workbench& bench, const SessionOptions& options);
 
+// Whether the parameter file's levels are set: the file has some and no
+// configuration replaces them.
+bool ParameterLevelsApply(const SessionOptions& options);
+
 // Where the levels of the session's runs come from, for a manifest: the
-// level file (name and SHA-256), the rotation, or the profile that the
+// level file (name and SHA-256), the rotation, the parameter file (name and
+// SHA-256), or the profile that the
 // session's commit leaves ("each run's" when `perRun`, as when a table varies
 // the configuration or the condition).
 LevelsSource SessionLevelsSource(const SessionOptions& options, bool perRun);

@@ -211,4 +211,75 @@ void ApplyLevels(TSystem& system, const std::vector<LevelEntry>& entries) {
   }
 }
 
+LevelTable CommittedLevels(const TSystem& system) {
+  const int agents = std::min(system.NrOfAgents, static_cast<int>(system.Agents.size()));
+  return FitLevels(HeldLevels(system), agents, CommittedSkills(system));
+}
+
+bool operator==(const SkillState& a, const SkillState& b) {
+  return a.Levels == b.Levels && a.InitialLevel == b.InitialLevel && a.HasChoices == b.HasChoices &&
+         a.Chosen == b.Chosen && a.IValue == b.IValue && a.YouValue == b.YouValue;
+}
+
+SkillState CommittedSkillState(const TSystem& system) {
+  SkillState state;
+  state.Levels = CommittedLevels(system);
+  const int agents = state.Levels.Agents;
+  const int skills = state.Levels.Skills;
+  const std::size_t cells = state.Levels.Expertise.size();
+  state.InitialLevel.assign(cells, 0.0);
+  state.HasChoices = true;
+  state.Chosen.assign(cells, false);
+  state.IValue.assign(cells, 0.0);
+  state.YouValue.assign(cells, 0.0);
+  for (int a = 1; a <= agents; ++a) {
+    const auto& list = system.Agents[a - 1].Skills;
+    for (int s = 1; s <= skills && s <= static_cast<int>(list.size()); ++s) {
+      const std::size_t cell = IndexOf(state.Levels, a, s);
+      const TSkill& skill = list[s - 1];
+      state.InitialLevel[cell] = skill.InitialLevel;
+      state.Chosen[cell] = skill.Chosen;
+      state.IValue[cell] = skill.IValue;
+      state.YouValue[cell] = skill.YouValue;
+    }
+  }
+  return state;
+}
+
+void ApplySkillState(TSystem& system, const SkillState& state, const std::string& from) {
+  const LevelTable held = CommittedLevels(system);
+  const LevelTable& levels = state.Levels;
+  if (levels.Agents > held.Agents || levels.Skills > held.Skills) {
+    throw LevelsRefused("The levels of " + from + " are for " + IntToStr(levels.Agents) + " agents of " +
+                        IntToStr(levels.Skills) + " skills, but the committed group has " + IntToStr(held.Agents) +
+                        " agents of " + IntToStr(held.Skills) + " skills: no level was set");
+  }
+  const std::size_t cells = levels.Expertise.size();
+  const bool shaped = levels.Motivation.size() == cells && state.InitialLevel.size() == cells &&
+                      (!state.HasChoices || (state.Chosen.size() == cells && state.IValue.size() == cells &&
+                                             state.YouValue.size() == cells));
+  if (!shaped) throw LevelsRefused("The levels of " + from + " do not list every skill of every agent: no level was set");
+  auto finite = [](const std::vector<double>& values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+  };
+  const bool allFinite = finite(levels.Expertise) && finite(levels.Motivation) && finite(state.InitialLevel) &&
+                         (!state.HasChoices || (finite(state.IValue) && finite(state.YouValue)));
+  if (!allFinite) throw LevelsRefused("The levels of " + from + " hold a value that is not a finite number: no level was set");
+  for (int a = 1; a <= levels.Agents; ++a) {
+    auto& list = system.Agents[a - 1].Skills;
+    for (int s = 1; s <= levels.Skills; ++s) {
+      const std::size_t cell = IndexOf(levels, a, s);
+      TSkill& skill = list[s - 1];
+      skill.Expertise = levels.Expertise[cell];
+      skill.Motivation = levels.Motivation[cell];
+      skill.InitialLevel = state.InitialLevel[cell];
+      if (state.HasChoices) {
+        skill.Chosen = state.Chosen[cell];
+        skill.IValue = state.IValue[cell];
+        skill.YouValue = state.YouValue[cell];
+      }
+    }
+  }
+}
+
 }  // namespace davrel3

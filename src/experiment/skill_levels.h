@@ -97,4 +97,33 @@ std::optional<std::string> CheckLevels(const TSystem& system, const std::vector<
 // sets each: expertise, motivation and the initial level from the expertise.
 void ApplyLevels(TSystem& system, const std::vector<LevelEntry>& entries);
 
+// What the committed group's agents hold: agents 1..NrOfAgents, the
+// committed skills.
+LevelTable CommittedLevels(const TSystem& system);
+
+// Everything of the agents' skills that a commit keeps and a run starts
+// from or shows in its record: the levels, the initial level, and the last
+// choice with its drive I and counter-pull You. A parameter file carries it,
+// so that the group it was saved from runs again to the same record.
+struct SkillState {
+  LevelTable Levels;  // expertise and motivation
+  // Indexed as the levels' cells, agent after agent.
+  std::vector<double> InitialLevel;
+  // Without choices (a file that lists none) the agents keep theirs.
+  bool HasChoices = false;
+  std::vector<bool> Chosen;
+  std::vector<double> IValue;
+  std::vector<double> YouValue;
+};
+bool operator==(const SkillState& a, const SkillState& b);
+
+// The committed group's: agents 1..NrOfAgents, the committed skills.
+SkillState CommittedSkillState(const TSystem& system);
+// Sets every agent and skill the state lists: expertise, motivation, the
+// initial level and, when it has them, the choices; agents and skills it
+// does not list keep theirs. Refused (LevelsRefused, nothing changed) when
+// it lists more agents or skills than the committed group has, or a value
+// that is not finite. `from` names where it came from, for the message.
+void ApplySkillState(TSystem& system, const SkillState& state, const std::string& from);
+
 }  // namespace davrel3

@@ -51,22 +51,30 @@ std::size_t TooDeepAt(std::string_view text, int maxDepth) {
 // reader refuses. The parser itself never recurses, and neither does this.
 class StrictBuilder : public nlohmann::json_sax<Json> {
  public:
-  StrictBuilder(Json& root, std::string_view text, const std::string& what, int maxDepth)
-      : root_(root), text_(text), what_(what), maxDepth_(maxDepth) {}
+  StrictBuilder(Json& root, std::string_view text, const std::string& what, int maxDepth,
+                std::string_view anyNumberIn)
+      : root_(root), text_(text), what_(what), maxDepth_(maxDepth), anyNumberIn_(anyNumberIn) {}
 
   const std::string& Error() const { return error_; }
 
   bool null() override { return Add(Json(nullptr)); }
   bool boolean(bool value) override { return Add(Json(value)); }
   bool number_integer(number_integer_t value) override {
-    if (value < INT_MIN || value > INT_MAX) return NumberRefused(std::to_string(value));
+    if (!InAnyNumberEntry() && (value < INT_MIN || value > INT_MAX)) return NumberRefused(std::to_string(value));
     return Add(Json(value));
   }
   bool number_unsigned(number_unsigned_t value) override {
-    if (value > static_cast<number_unsigned_t>(INT_MAX)) return NumberRefused(std::to_string(value));
+    if (!InAnyNumberEntry() && value > static_cast<number_unsigned_t>(INT_MAX)) {
+      return NumberRefused(std::to_string(value));
+    }
     return Add(Json(value));
   }
-  bool number_float(number_float_t, const string_t& raw) override { return NumberRefused(raw); }
+  // The parser hands over finite numbers only: one too large for a double
+  // is a parse error (406).
+  bool number_float(number_float_t value, const string_t& raw) override {
+    if (!InAnyNumberEntry()) return NumberRefused(raw);
+    return Add(Json(value));
+  }
   bool string(string_t& value) override { return Add(Json(std::move(value))); }
   bool binary(binary_t&) override { return Fail(what_ + " holds binary data, which no JSON text can"); }
 
@@ -93,7 +101,8 @@ class StrictBuilder : public nlohmann::json_sax<Json> {
     if (error.id == 406) {  // a number too large for a double
       const std::size_t start = position >= lastToken.size() ? position - lastToken.size() : 0;
       return Fail(what_ + " holds the number " + ValidUtf8(lastToken) + " at " + Where(text_, start) +
-                  ", which is not a whole number from -2147483648 to 2147483647");
+                  (InAnyNumberEntry() ? ", which is too large to be a finite number"
+                                      : ", which is not a whole number from -2147483648 to 2147483647"));
     }
     if (at >= text_.size()) return Fail(what_ + " is not JSON: it ends before its text is complete");
     std::string_view near = text_.substr(at, 16);
@@ -153,6 +162,11 @@ class StrictBuilder : public nlohmann::json_sax<Json> {
     const std::string keys = Keys(true);
     return keys.empty() ? std::string("its top level") : keys;
   }
+  // Whether the value being read lies inside the top-level entry that may
+  // hold any finite number.
+  bool InAnyNumberEntry() const {
+    return !anyNumberIn_.empty() && !stack_.empty() && stack_[0]->is_object() && keys_[0] == anyNumberIn_;
+  }
   bool NumberRefused(const std::string& raw) {
     return Fail(what_ + " holds " + ValidUtf8(raw) + " at " + ValuePath() +
                 ", which is not a whole number from -2147483648 to 2147483647");
@@ -166,6 +180,7 @@ class StrictBuilder : public nlohmann::json_sax<Json> {
   std::string_view text_;
   const std::string& what_;
   int maxDepth_;
+  std::string_view anyNumberIn_;
   std::vector<Json*> stack_;
   std::vector<std::string> keys_;
   std::string error_;
@@ -173,7 +188,7 @@ class StrictBuilder : public nlohmann::json_sax<Json> {
 
 }  // namespace
 
-Json ParseStrictJson(std::string_view text, const std::string& what, int maxDepth) {
+Json ParseStrictJson(std::string_view text, const std::string& what, int maxDepth, std::string_view anyNumberIn) {
   if (const auto bad = FirstInvalidUtf8(text)) {
     throw StrictJsonError(what + " holds bytes that are not UTF-8 text at " + Where(text, *bad));
   }
@@ -183,7 +198,7 @@ Json ParseStrictJson(std::string_view text, const std::string& what, int maxDept
                           " levels deep (at " + Where(text, at) + ")");
   }
   Json root;
-  StrictBuilder builder(root, text, what, maxDepth);
+  StrictBuilder builder(root, text, what, maxDepth, anyNumberIn);
   const bool ok = Json::sax_parse(text.begin(), text.end(), &builder, Json::input_format_t::json, true);
   if (!ok) {
     if (builder.Error().empty()) throw StrictJsonError(what + " is not JSON");

@@ -4,6 +4,7 @@
 // file and come back into the panel only; a bad file changes nothing; the run
 // record saved equals the runner's --json; the named configurations commit
 // from the menu.
+#include <QFileInfo>
 #include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -50,6 +51,7 @@
 #include "design_results.h"
 #include "design_runner.h"
 #include "radio_group.h"
+#include "skill_levels_editor.h"
 #include "up_down.h"
 
 using davrel3::Choice;
@@ -512,7 +514,8 @@ class ExperimentsTest : public QObject {
     form->OKButtonClick();
     QVERIFY(messages.isEmpty());
     QCOMPARE(form->Bench().State().System.Agents[0].Skills[0].ExpMax, 33);
-    QVERIFY(form->Status()->Note().isEmpty());
+    // The commit says it set the file's levels, and nothing else.
+    QCOMPARE(form->Status()->Note(), QString("The levels of %1 set").arg(QFileInfo(path).fileName()));
   }
 
   void aSavedParameterFileRunsHeadlessToTheWindowsRecord() {
@@ -536,6 +539,57 @@ class ExperimentsTest : public QObject {
     QVERIFY2(headless == ReadFile(record), "the runner's record of the saved set differs from the window's");
   }
 
+  void aFileSavedWithEditedLevelsRunsHeadlessToTheWindowsRecord() {
+    // Eight agents, two of them given decimal levels in the editor, saved
+    // right after the commit: the runner's record is the window's, byte for
+    // byte.
+    form->Panel().SetText(Field::NrofAg, "8");
+    form->OKButtonClick();
+    form->ShowLevelsEditor();
+    SkillLevelsEditor& editor = form->LevelsEditor();
+    QAbstractItemModel* model = editor.View()->model();
+    for (int row : {1, 7}) {
+      editor.View()->selectionModel()->select(QItemSelection(model->index(row, 0), model->index(row, 6)),
+                                              QItemSelectionModel::ClearAndSelect);
+      QVERIFY(editor.FillValue(row == 1 ? "12.375" : "0.1"));
+    }
+    QCOMPARE(form->Bench().State().System.Agents[7].Skills[2].Expertise, 0.1);
+    const QString parameters = dir.filePath("edited.json");
+    QVERIFY(form->Files().SaveParameters(parameters));
+    form->StartButtonClick();
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join("; ")));
+    const QString record = dir.filePath("edited-run.json");
+    QVERIFY(form->Files().SaveRunRecord(record));
+    int exitCode = -1;
+    QCOMPARE(RunBatch({"--parameters", parameters, "--json"}, &exitCode), ReadFile(record));
+    QCOMPARE(exitCode, 0);
+
+    // Saved after that run and a shorter task: the file holds what the run
+    // left, and the runner's run of it ends where the window's does.
+    form->Panel().SetText(Field::Cycle, "120");
+    form->OKButtonClick();
+    QVERIFY(form->Files().SaveParameters(parameters));
+    const QJsonObject file = QJsonDocument::fromJson(ReadFile(parameters)).object();
+    QCOMPARE(file["levels"].toObject()["agents"].toInt(), 8);
+    QCOMPARE(file["levels"].toObject()["expertise"].toArray()[6].toArray()[2].toDouble(),
+             form->Bench().State().System.Agents[6].Skills[2].Expertise);
+    form->StartButtonClick();
+    QVERIFY(form->Files().SaveRunRecord(record));
+    const QByteArray headless = RunBatch({"--parameters", parameters, "--json"}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    const auto run = [](const QByteArray& text) {
+      return QJsonDocument::fromJson(text).object()["runs"].toArray()[0].toObject();
+    };
+    const QJsonObject windowRun = run(ReadFile(record));
+    const QJsonObject headlessRun = run(headless);
+    // The history and the allocation grid keep what the earlier run wrote
+    // where this one writes nothing: that is the window's, not the group's.
+    for (const char* key : {"status", "parameters", "timesteps", "task_work", "work_time_grid", "agents",
+                            "division_of_labour"}) {
+      QVERIFY2(windowRun[key] == headlessRun[key], key);
+    }
+  }
+
   void badParameterFilesChangeNothing_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("named");
@@ -549,6 +603,18 @@ class ExperimentsTest : public QObject {
         << QByteArray(R"({"format": "davrel3-parameters", "version": 1,
                           "fields": {"ExpMax": {"text": "77"}}, "items": {"HiLo": 3}})")
         << "HiLo";
+    QTest::newRow("a level too large")
+        << QByteArray(R"({"format": "davrel3-parameters", "version": 2, "fields": {"ExpMax": {"text": "77"}},
+                          "levels": {"agents": 1, "skills": 1, "expertise": [[1e999]], "motivation": [[1]]}})")
+        << "1e999";
+    QTest::newRow("levels of the wrong shape")
+        << QByteArray(R"({"format": "davrel3-parameters", "version": 2, "fields": {"ExpMax": {"text": "77"}},
+                          "levels": {"agents": 2, "skills": 1, "expertise": [[1], [2]], "motivation": [[1]]}})")
+        << "2 lists";
+    QTest::newRow("levels in a version 1 file")
+        << QByteArray(R"({"format": "davrel3-parameters", "version": 1, "fields": {"ExpMax": {"text": "77"}},
+                          "levels": {"agents": 1, "skills": 1, "expertise": [[1]], "motivation": [[1]]}})")
+        << "version 2";
   }
 
   void badParameterFilesChangeNothing() {
@@ -562,6 +628,10 @@ class ExperimentsTest : public QObject {
     QVERIFY2(messages[0].contains(named), qPrintable(messages[0]));
     QVERIFY(messages[0].contains("bad.json"));
     QCOMPARE(PanelState(*form), before);
+    // Nor does the next commit get any level from it.
+    const std::vector<double> levels = Levels(form->Bench());
+    form->OKButtonClick();
+    QVERIFY(Levels(form->Bench()) == levels);
   }
 
   void aLoadedSetThatNoCommitAcceptsChangesNothing() {

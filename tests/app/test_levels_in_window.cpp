@@ -74,6 +74,7 @@ class TestLevelsInWindow : public QObject {
   void theEditorFollowsEveryCommitAndRun();
   void theNextCommitKeepsTheEditorsLevels();
   void startNamesTheAgentsWithoutWorkAndTheRunIsTheSame();
+  void parameterFilesCarryTheLevelsToTheNextCommit();
 
  private:
   std::unique_ptr<TParForm> form;
@@ -204,6 +205,38 @@ void TestLevelsInWindow::startNamesTheAgentsWithoutWorkAndTheRunIsTheSame() {
   QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
   QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
   QVERIFY(form->Status()->ExtraWarning().isEmpty());
+}
+
+void TestLevelsInWindow::parameterFilesCarryTheLevelsToTheNextCommit() {
+  form->Panel().SetText(Field::NrofAg, "8");
+  QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+  SkillLevelsEditor& editor = form->LevelsEditor();
+  SelectRow(editor, 7);
+  QVERIFY(editor.FillValue("21.5"));
+  QTemporaryDir dir;
+  const QString path = dir.filePath("eight.json");
+  QVERIFY(form->Files().SaveParameters(path));
+
+  // Another group meanwhile; opening the file and OK bring agent 8's levels back.
+  form->Panel().SetText(Field::NrofAg, "6");
+  QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+  QVERIFY(form->Files().OpenParameters(path));
+  QVERIFY(form->Status()->Note().contains("with the levels of 8 agents of 5 skills"));
+  QCOMPARE(form->Panel().Text(Field::NrofAg), std::string("8"));
+  QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+  QVERIFY2(messages.isEmpty(), qPrintable(messages.join("; ")));
+  QCOMPARE(form->Bench().State().System.Agents[7].Skills[4].Expertise, 21.5);
+  QCOMPARE(Cell(editor, 7, 9), QString("21.5"));
+
+  // Opened again, then committed with another size: refused in words, no level set.
+  QVERIFY(form->Files().OpenParameters(path));
+  SelectRow(editor, 0);
+  QVERIFY(editor.FillValue("13"));
+  form->Panel().SetText(Field::NrofAg, "7");
+  QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+  QCOMPARE(messages.size(), 1);
+  QVERIFY(messages[0].contains("are for 8 agents of 5 skills, but the committed group has 7 agents"));
+  QCOMPARE(form->Bench().State().System.Agents[0].Skills[0].Expertise, 13.0);
 }
 
 QTEST_MAIN(TestLevelsInWindow)

@@ -33,6 +33,8 @@
 #include <QProgressDialog>
 #include "DV3Newcomer2009Task.h"
 #include "model/measures.h"
+#include "model/model_state.h"
+#include "presets/workbench.h"
 #include "radio_group.h"
 #include "up_down.h"
 
@@ -659,6 +661,18 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QVERIFY(form->Status()->RunSummary().isEmpty());
     QVERIFY(form->Status()->Committed().startsWith("Committed (OK): "));
+    // Whatever commits, the line's sizes are the committed group's, the
+    // model's own (the start-up group has 5 skills, the Fit condition 6).
+    for (const davrel3::Configuration& configuration : davrel3::Configurations()) {
+      form->ApplyConfiguration(configuration.apply);
+      const davrel3::TSystem& system = form->Bench().State().System;
+      QVERIFY2(form->Status()->Committed().endsWith(QString("; %1 agents, %2 skills")
+                                                        .arg(system.NrOfAgents)
+                                                        .arg(davrel3::CommittedSkills(system))),
+               qPrintable(QString(configuration.name) + ": " + form->Status()->Committed()));
+    }
+    form->ApplyConfiguration(&davrel3::Workbench::FormCreate);
+    QVERIFY(form->Status()->Committed().endsWith("; 6 agents, 5 skills"));
     // Another part of the window may add its own warning.
     form->Status()->SetExtraWarning("Levels changed");
     QVERIFY(form->Status()->Text().contains("Levels changed"));

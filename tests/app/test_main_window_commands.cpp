@@ -346,7 +346,9 @@ class MainWindowCommandsTest : public QObject {
 
     QVERIFY(form->Files().OpenParameters(dir.filePath(name)));
     QApplication::processEvents();
-    QCOMPARE(note->text(), QString("Loaded %1: press OK or Define to commit").arg(name));
+    // The start-up group's levels came with the file.
+    QCOMPARE(note->text(), QString("Loaded %1 with the levels of 6 agents of 5 skills: press OK or Define to commit")
+                               .arg(name));
     QVERIFY2(ShowsAll(note), qPrintable(QString("%1x%2 wide, needs %3").arg(note->width()).arg(note->height()).arg(note->heightForWidth(note->width()))));
     // The warning of differing items, long as it is, stands whole too.
     form->ProcesTabSheet()->FitNoFitRadioGroup()->SetItemIndex(1);

@@ -114,5 +114,52 @@ TEST(LevelsOption, TheManifestNamesTheLevelsSource) {
             nlohmann::json({{"kind", "rotation"}}));
 }
 
+TEST(LevelsOption, ResumedAndMergedTablesKeepTheLevelsSourceAndRefuseAnother) {
+  Folder folder;
+  const std::string first = "agent,skill,expertise,motivation\n1,1,12.5,13\n";
+  const std::string levels = folder.Write("levels.csv", first);
+  const std::vector<std::string> sweep = {"--sweep", "Bore=1,2,3,4", "--levels", levels};
+  auto shard = [&](const std::string& k, const std::vector<std::string>& more) {
+    std::vector<std::string> args = sweep;
+    args.insert(args.end(), {"--shard", k});
+    args.insert(args.end(), more.begin(), more.end());
+    return RunBatch(args).exitCode;
+  };
+  const std::string a = folder.path + "/a.csv";
+  const std::string b = folder.path + "/b.csv";
+  ASSERT_EQ(shard("1/2", {"--output", a}), 0);
+  ASSERT_EQ(shard("2/2", {"--output", b}), 0);
+  const nlohmann::json source = {{"kind", "file"}, {"name", "levels.csv"}, {"sha256", Sha256Hex(first)}};
+
+  // The whole table joined from its slices names the slices' levels, as a
+  // fresh run's manifest does; so does a resumed one.
+  const std::string merged = folder.path + "/merged.csv";
+  ASSERT_EQ(RunBatch({"--merge", a, b, "--output", merged}).exitCode, 0);
+  EXPECT_EQ(nlohmann::json::parse(folder.Read("merged.csv.manifest.json"))["levels"], source);
+  ASSERT_EQ(shard("1/2", {"--resume", a}), 0);
+  EXPECT_EQ(nlohmann::json::parse(folder.Read("a.csv.manifest.json"))["levels"], source);
+
+  // The level file changed under the same name: the same command, other
+  // levels. Neither resuming nor joining mixes them, and nothing is written.
+  const std::string tableBefore = folder.Read("a.csv");
+  folder.Write("levels.csv", "agent,skill,expertise,motivation\n1,1,14,13\n");
+  std::vector<std::string> resume = sweep;
+  resume.insert(resume.end(), {"--shard", "1/2", "--resume", a});
+  std::string line;
+  for (const auto& arg : resume) line += " '" + arg + "'";
+  const auto refused = testing::RunBatchShell(line, true);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.out.find("was made with the levels of the file levels.csv (SHA-256 " +
+                             Sha256Hex(first).substr(0, 12)),
+            std::string::npos)
+      << refused.out;
+  EXPECT_EQ(folder.Read("a.csv"), tableBefore);
+  ASSERT_EQ(shard("2/2", {"--output", b}), 0);
+  const auto mixed = testing::RunBatchShell("--merge '" + a + "' '" + b + "' --output '" + folder.path + "/m2.csv'", true);
+  EXPECT_EQ(mixed.exitCode, 2);
+  EXPECT_NE(mixed.out.find("with the levels of"), std::string::npos) << mixed.out;
+  EXPECT_FALSE(std::ifstream(folder.path + "/m2.csv").good());
+}
+
 }  // namespace
 }  // namespace davrel3

@@ -37,7 +37,7 @@ TEST(ParameterFile, SavedSetLoadsBackIntoAnEqualPanel) {
 
   const Json file = Json::parse(text);
   EXPECT_EQ(file["format"], "davrel3-parameters");
-  EXPECT_EQ(file["version"], 1);
+  EXPECT_EQ(file["version"], 2);
   EXPECT_EQ(file["fields"].size(), static_cast<std::size_t>(kFieldCount));
   EXPECT_EQ(file["fields"]["NrofAg"]["text"], "t3");
   EXPECT_EQ(file["items"]["Newcomer"], 2);
@@ -72,7 +72,7 @@ TEST(ParameterFile, FaultyFilesAreRefusedWholeWithAMessageNamingTheFault) {
       {"[1, 2]", "no JSON object"},
       {R"({"format": "something-else", "version": 1})", "format"},
       {R"({"version": 1, "fields": {}})", "format"},
-      {R"({"format": "davrel3-parameters", "version": 2})", "version"},
+      {R"({"format": "davrel3-parameters", "version": 3})", "version"},
       {R"({"format": "davrel3-parameters", "version": "1"})", "version"},
       {head + R"("extra": 3})", "\"extra\""},
       {head + goodFields + R"("NoSuchField": {"text": "1"}}})", "NoSuchField"},
