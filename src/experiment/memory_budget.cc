@@ -9,66 +9,72 @@ namespace davrel3 {
 
 MemoryBudget::MemoryBudget(std::int64_t capacity) : capacity_(capacity < 0 ? 0 : capacity) {}
 
-std::int64_t MemoryBudget::InUse() const {
-  std::lock_guard lock(mutex_);
-  return used_;
-}
+std::int64_t MemoryBudget::InUse() const { return used_.load(); }
 
-bool MemoryBudget::Fits(std::int64_t bytes, long long priority) const {
-  if (!waiting_.empty() && *waiting_.begin() < priority) return false;
-  return bytes <= capacity_ - used_;
+bool MemoryBudget::MayGo(long long priority) const { return waiting_.empty() || *waiting_.begin() >= priority; }
+
+bool MemoryBudget::TakeIfFree(std::int64_t bytes) {
+  std::int64_t used = used_.load();
+  do {
+    if (bytes > capacity_ - used) return false;
+  } while (!used_.compare_exchange_weak(used, used + bytes));
+  return true;
 }
 
 MemoryBudget::Grant MemoryBudget::Acquire(std::int64_t bytes, long long priority,
                                           const std::function<bool()>& stop) {
   if (bytes < 0) bytes = 0;
   if (bytes > capacity_) return Grant::TooLarge;
+  if (TryAcquire(bytes, priority)) return Grant::Granted;
   std::unique_lock lock(mutex_);
-  if (Fits(bytes, priority)) {
-    used_ += bytes;
-    return Grant::Granted;
-  }
   // The request stays in waiting_ until it returns; its own entry never
-  // holds it back, since only a strictly lower priority does.
+  // holds it back, since only a strictly lower priority does. waiters_ goes
+  // up before the request looks at what is free, so a release either sees
+  // it waiting and wakes it, or comes before that look.
   const auto entry = waiting_.insert(priority);
+  ++waiters_;
+  auto leave = [&] {
+    waiting_.erase(entry);
+    --waiters_;
+    released_.notify_all();
+  };
   for (;;) {
+    if (MayGo(priority) && TakeIfFree(bytes)) {
+      // Someone behind this request may fit in what is left.
+      leave();
+      return Grant::Granted;
+    }
     // A signal cannot notify a condition variable, so the stop test is polled.
     released_.wait_for(lock, std::chrono::milliseconds(50));
     if (stop && stop()) {
-      waiting_.erase(entry);
-      released_.notify_all();
+      leave();
       return Grant::Stopped;
-    }
-    if (Fits(bytes, priority)) {
-      waiting_.erase(entry);
-      used_ += bytes;
-      // Someone behind this request may fit in what is left.
-      released_.notify_all();
-      return Grant::Granted;
     }
   }
 }
 
 bool MemoryBudget::TryAcquire(std::int64_t bytes, long long priority) {
   if (bytes < 0) bytes = 0;
+  if (waiters_.load() == 0) return TakeIfFree(bytes);
   std::lock_guard lock(mutex_);
-  if (!Fits(bytes, priority)) return false;
-  used_ += bytes;
-  return true;
+  return MayGo(priority) && TakeIfFree(bytes);
 }
 
 void MemoryBudget::Release(std::int64_t bytes) {
-  {
-    std::lock_guard lock(mutex_);
-    used_ -= bytes < 0 ? 0 : bytes;
-    if (used_ < 0) used_ = 0;
+  if (bytes <= 0) return;
+  std::int64_t used = used_.load();
+  while (!used_.compare_exchange_weak(used, used > bytes ? used - bytes : 0)) {
   }
+  if (waiters_.load() == 0) return;
+  // Taken and left so that a waiter between its look and its wait is not
+  // missed.
+  { std::lock_guard lock(mutex_); }
   released_.notify_all();
 }
 
 bool MemoryBudget::LowerWaiting(long long priority) const {
   std::lock_guard lock(mutex_);
-  return !waiting_.empty() && *waiting_.begin() < priority;
+  return !MayGo(priority);
 }
 
 std::int64_t PhysicalMemoryBytes() {

@@ -6,6 +6,7 @@
 // whole budget is refused.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -38,10 +39,18 @@ class MemoryBudget {
   bool LowerWaiting(long long priority) const;
 
  private:
-  bool Fits(std::int64_t bytes, long long priority) const;
+  // Whether a request of `priority` may be served now: no lower one waits
+  // (under mutex_).
+  bool MayGo(long long priority) const;
+  // Takes `bytes` if they are free, in one atomic step.
+  bool TakeIfFree(std::int64_t bytes);
 
+  // What is taken and who waits are atomics, so that a request that fits
+  // while nobody waits, and a release nobody waits for, take no lock; the
+  // mutex guards the queue of waiting requests.
   const std::int64_t capacity_;
-  std::int64_t used_ = 0;
+  std::atomic<std::int64_t> used_{0};
+  std::atomic<int> waiters_{0};
   std::multiset<long long> waiting_;
   mutable std::mutex mutex_;
   std::condition_variable released_;

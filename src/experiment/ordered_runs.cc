@@ -2,76 +2,106 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
-#include <set>
 #include <thread>
-#include <vector>
 
 #include "experiment/interrupt.h"
 #include "experiment/thread_start.h"
 
 namespace davrel3 {
 
-// The shared state of one RunInOrderCore: which runs are to be taken, going,
-// done and handed on, under one mutex.
+namespace {
+constexpr long long kIdle = LLONG_MAX;
+constexpr auto kPoll = std::chrono::milliseconds(100);  // an interrupt cannot notify
+}  // namespace
+
+RunChunks ChunksFor(long long total, int threads) {
+  const long long workers = std::max(1, threads);
+  RunChunks chunks;
+  chunks.size = std::clamp<long long>(total / (8 * workers), 1, 16);
+  chunks.window = std::max<long long>(2, (64 * workers + chunks.size - 1) / chunks.size);
+  return chunks;
+}
+
+std::string FailureMessage(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    return "there was not enough memory for the run";
+  } catch (const std::exception& e) {
+    if (*e.what() != '\0') return e.what();
+  } catch (...) {
+  }
+  return "the run ended with an error that gave no reason";
+}
+
+// The shared state of one RunInOrderCore. Workers claim chunks with an
+// atomic compare-and-swap and publish the run each is on in an atomic of
+// their own; the mutex guards only the hand-over of finished chunks and the
+// waits for the window.
 class RunScheduler {
  public:
-  RunScheduler(long long first, long long last, long long window, MemoryBudget* budget)
-      : next_(first), last_(last), emitted_(first), window_(window), budget_(budget) {}
+  RunScheduler(long long first, long long last, const RunChunks& chunks, int workers, MemoryBudget* budget)
+      : first_(first),
+        last_(last),
+        chunks_(chunks),
+        chunkCount_((last - first + chunks.size - 1) / chunks.size),
+        ring_(static_cast<std::size_t>(chunks.window)),
+        workers_(std::max(1, workers)),
+        going_(std::make_unique<std::atomic<long long>[]>(static_cast<std::size_t>(workers_))),
+        budget_(budget) {
+    for (int w = 0; w < workers_; ++w) going_[w].store(kIdle);
+  }
 
   MemoryBudget* Budget() const { return budget_; }
+  int Workers() const { return workers_; }
 
   // Whether no run should go on: an interrupt, or a failure that ends the batch.
   bool Stopping() const { return Interrupted() || failed_.load(); }
 
-  // The next run to compute (a run that gave its memory back first), once
-  // it is within the window ahead of the emitted runs; none when there is
-  // nothing more to take or the batch stops.
-  std::optional<long long> Take() {
-    std::unique_lock lock(mutex_);
+  long long ChunkBegin(long long chunk) const { return first_ + chunk * chunks_.size; }
+  long long ChunkEnd(long long chunk) const { return std::min(last_, ChunkBegin(chunk) + chunks_.size); }
+
+  // The next chunk for worker `me`, once it is within the window ahead of
+  // the chunks handed on (without `wait`, none while it is not); none when
+  // every chunk is out or the batch stops.
+  std::optional<long long> Claim(int me, bool wait) {
     for (;;) {
       if (Stopping()) return std::nullopt;
-      if (!again_.empty()) {
-        const long long run = *again_.begin();
-        again_.erase(again_.begin());
-        active_.insert(run);
-        return run;
+      long long next = next_.load();
+      if (next >= chunkCount_) return std::nullopt;
+      if (next >= emitted_.load() + chunks_.window) {
+        if (!wait) return std::nullopt;
+        std::unique_lock lock(mutex_);
+        if (next_.load() >= emitted_.load() + chunks_.window && !Stopping()) changed_.wait_for(lock, kPoll);
+        continue;
       }
-      if (next_ >= last_) return std::nullopt;
-      if (next_ - emitted_ < window_) {
-        active_.insert(next_);
-        return next_++;
-      }
-      // Polled: an interrupt cannot notify.
-      changed_.wait_for(lock, std::chrono::milliseconds(100));
+      // Published before the claim, and never above the run it gets: a run
+      // of a later chunk never takes itself for the earliest going.
+      going_[me].store(ChunkBegin(next));
+      if (next_.compare_exchange_weak(next, next + 1)) return next;
     }
   }
 
-  // A run taken by Take() ended: it stored its result, or it stopped and
-  // runs again later (unless the batch stops).
-  void Ended(long long run, bool completed, std::int64_t peak) {
+  void SetGoing(int me, long long run) { going_[me].store(run); }
+  void SetIdle(int me) { going_[me].store(kIdle); }
+
+  // Whether no worker is on a run before `run`.
+  bool IsEarliestGoing(long long run) const {
+    for (int w = 0; w < workers_; ++w) {
+      if (going_[w].load() < run) return false;
+    }
+    return true;
+  }
+
+  // Worker side: the chunk is over, with its first `completed` runs stored.
+  void Finished(long long chunk, long long completed) {
     {
       std::lock_guard lock(mutex_);
-      active_.erase(run);
-      if (completed) {
-        done_.insert(run);
-      } else {
-        peaks_[run] = std::max(peaks_[run], peak);
-        if (!Stopping()) again_.insert(run);
-      }
+      ring_[static_cast<std::size_t>(chunk % chunks_.window)] = ChunkState{chunk, completed};
     }
     changed_.notify_all();
-  }
-
-  std::int64_t PeakOf(long long run) {
-    std::lock_guard lock(mutex_);
-    const auto it = peaks_.find(run);
-    return it == peaks_.end() ? 0 : it->second;
-  }
-
-  bool IsEarliestGoing(long long run) {
-    std::lock_guard lock(mutex_);
-    return !active_.empty() && *active_.begin() == run;
   }
 
   void Fail(std::exception_ptr error) {
@@ -87,52 +117,55 @@ class RunScheduler {
     return error_;
   }
 
-  enum class Wait { Ready, End };
-  // Waits until the next run to emit is done (Ready), or until it never will
-  // be: the batch stops and nothing is going any more, or every run is out.
-  // Without `wait`, End stands for "not done yet".
-  Wait NextToEmit(long long& run, bool wait = true) {
+  // Calling thread: waits until chunk `chunk` is over and gives the number
+  // of its runs stored; none when it never will be (the batch failed, or was
+  // interrupted before the chunk was handed out), or without `wait` when it
+  // is not over yet.
+  std::optional<long long> Over(long long chunk, bool wait) {
     std::unique_lock lock(mutex_);
     for (;;) {
-      if (emitted_ >= last_) return Wait::End;
-      if (done_.count(emitted_) > 0) {
-        done_.erase(emitted_);
-        run = emitted_;
-        return Wait::Ready;
-      }
-      if (failed_) return Wait::End;
-      if (Interrupted() && active_.empty()) return Wait::End;
-      if (!wait) return Wait::End;
-      changed_.wait_for(lock, std::chrono::milliseconds(100));
+      if (chunk >= chunkCount_) return std::nullopt;
+      const ChunkState& state = ring_[static_cast<std::size_t>(chunk % chunks_.window)];
+      if (state.chunk == chunk) return state.completed;
+      if (failed_) return std::nullopt;
+      if (Interrupted() && chunk >= next_.load()) return std::nullopt;
+      if (!wait) return std::nullopt;
+      changed_.wait_for(lock, kPoll);
     }
   }
 
-  void Emitted() {
+  // Calling thread: chunk `chunk` was handed on whole, its slots are free.
+  void HandedOn(long long chunk) {
     {
       std::lock_guard lock(mutex_);
-      ++emitted_;
+      emitted_.store(chunk + 1);
     }
     changed_.notify_all();
   }
 
-  long long EmittedCount(long long first) {
-    std::lock_guard lock(mutex_);
-    return emitted_ - first;
-  }
-
  private:
+  struct ChunkState {
+    long long chunk = -1;
+    long long completed = 0;
+  };
+
+  const long long first_, last_;
+  const RunChunks chunks_;
+  const long long chunkCount_;
+  std::atomic<long long> next_{0};     // the next chunk to hand out
+  std::atomic<long long> emitted_{0};  // chunks handed on whole; written under mutex_
   std::mutex mutex_;
   std::condition_variable changed_;
-  long long next_, last_, emitted_, window_;
-  std::set<long long> active_, done_, again_;
-  std::map<long long, std::int64_t> peaks_;
+  std::vector<ChunkState> ring_;  // the chunks of the window that are over, under mutex_
+  const int workers_;
+  std::unique_ptr<std::atomic<long long>[]> going_;  // the run each worker is on
   MemoryBudget* budget_;
   std::atomic<bool> failed_{false};
   std::exception_ptr error_;
 };
 
-RunGuard::RunGuard(RunScheduler& scheduler, long long run, std::int64_t previousPeak)
-    : scheduler_(scheduler), run_(run), previousPeak_(previousPeak) {}
+RunGuard::RunGuard(RunScheduler& scheduler, long long run, int worker, std::int64_t previousPeak, bool alone)
+    : scheduler_(scheduler), run_(run), worker_(worker), previousPeak_(previousPeak), alone_(alone) {}
 
 RunGuard::~RunGuard() {
   if (held_ > 0 && scheduler_.Budget()) scheduler_.Budget()->Release(held_);
@@ -144,6 +177,12 @@ std::int64_t RunGuard::Budget() const {
   return scheduler_.Budget() ? scheduler_.Budget()->Capacity() : std::int64_t{0};
 }
 
+bool RunGuard::RetryAlone() {
+  if (!scheduler_.Budget() || alone_) return false;
+  wantsAlone_ = true;
+  return true;
+}
+
 RunGuard::Need RunGuard::NeedBytes(std::int64_t bytes) {
   MemoryBudget* budget = scheduler_.Budget();
   if (bytes > peak_) peak_ = bytes;
@@ -151,9 +190,10 @@ RunGuard::Need RunGuard::NeedBytes(std::int64_t bytes) {
   if (bytes > budget->Capacity()) return Need::TooLarge;
   if (evicted_ || scheduler_.Stopping()) return Need::Stop;
   // A run that gave its memory back waits at its start for what it reached
-  // before, rather than start, grow and give it back again.
+  // before, rather than start, grow and give it back again; a run that
+  // found no memory waits for the whole budget.
   std::int64_t want = bytes;
-  if (held_ == 0) want = std::min(std::max(bytes, previousPeak_), budget->Capacity());
+  if (held_ == 0) want = alone_ ? budget->Capacity() : std::min(std::max(bytes, previousPeak_), budget->Capacity());
   if (want <= held_) return Need::Granted;
   const long long priority = run_;
   const std::int64_t more = want - held_;
@@ -176,64 +216,103 @@ RunGuard::Need RunGuard::NeedBytes(std::int64_t bytes) {
 }
 
 OrderedRunsOutcome RunInOrderCore(long long first, long long last, int threads, MemoryBudget* budget,
+                                  const RunChunks& chunks,
                                   const std::function<bool(long long, RunGuard&)>& compute,
                                   const std::function<void(long long)>& emit,
                                   const std::function<void(long long, long long)>& progress) {
   OrderedRunsOutcome outcome;
   const long long total = last - first;
   if (total <= 0) return outcome;
-  const long long wanted = std::clamp<long long>(threads, 1, total);
-  // Workers stay at most this far ahead of the emitted rows, so memory stays
-  // bounded however long the batch.
-  RunScheduler scheduler(first, last, 64 * wanted, budget);
+  const int wanted = static_cast<int>(std::clamp<long long>(threads, 1, total));
+  RunScheduler scheduler(first, last, chunks, wanted, budget);
 
-  auto computeOne = [&](long long run) {
-    bool completed = false;
+  // One run, again as often as it gives its memory back; false when it
+  // stopped because the batch stops.
+  auto computeRun = [&](long long run, int me) {
     std::int64_t peak = 0;
-    {
-      RunGuard guard(scheduler, run, scheduler.PeakOf(run));
+    bool alone = false;
+    for (;;) {
+      // The guard gives back what it held before the run starts again.
+      RunGuard guard(scheduler, run, me, peak, alone);
       try {
-        completed = compute(run, guard);
+        if (compute(run, guard)) return true;
       } catch (...) {
         scheduler.Fail(std::current_exception());
+        return false;
       }
-      peak = guard.Peak();
+      if (scheduler.Stopping()) return false;
+      peak = std::max(peak, guard.Peak());
+      alone = alone || guard.WantsAlone();
     }
-    scheduler.Ended(run, completed, peak);
   };
+  // Claims and computes one chunk; false when there was none to claim.
+  auto workChunk = [&](int me, bool wait) {
+    const auto chunk = scheduler.Claim(me, wait);
+    if (!chunk) return false;
+    long long completed = 0;
+    for (long long run = scheduler.ChunkBegin(*chunk); run < scheduler.ChunkEnd(*chunk); ++run) {
+      scheduler.SetGoing(me, run);
+      if (scheduler.Stopping() || !computeRun(run, me)) break;
+      ++completed;
+    }
+    scheduler.SetIdle(me);
+    scheduler.Finished(*chunk, completed);
+    return true;
+  };
+  std::atomic<int> nextWorker{0};
   auto worker = [&] {
-    while (const auto run = scheduler.Take()) computeOne(*run);
+    const int me = nextWorker.fetch_add(1);
+    try {
+      while (workChunk(me, true)) {
+      }
+    } catch (...) {
+      // Nothing above should throw; if it does, the batch ends with it
+      // rather than the process.
+      scheduler.Fail(std::current_exception());
+    }
   };
-  // Hands on runs in order while they are done; with `wait`, until the
-  // last one or until the batch stops.
-  auto emitReady = [&](bool wait) {
-    long long run = 0;
-    while (scheduler.NextToEmit(run, wait) == RunScheduler::Wait::Ready) {
+
+  // The calling thread hands on the chunks in order while they are over;
+  // with `wait`, until the last one or until the batch stops. A chunk cut
+  // short ends the unbroken prefix: nothing after it is handed on.
+  long long nextChunk = 0;
+  bool ended = false;
+  auto handOn = [&](bool wait) {
+    while (!ended) {
+      const auto completed = scheduler.Over(nextChunk, wait);
+      if (!completed) return;
+      const long long begin = scheduler.ChunkBegin(nextChunk);
+      const long long end = scheduler.ChunkEnd(nextChunk);
       try {
-        emit(run);
-        scheduler.Emitted();
-        if (progress) progress(scheduler.EmittedCount(first), total);
+        for (long long run = begin; run < begin + *completed; ++run) {
+          emit(run);
+          ++outcome.emitted;
+          if (progress) progress(outcome.emitted, total);
+        }
       } catch (...) {
         scheduler.Fail(std::current_exception());
+        ended = true;
         return;
       }
+      if (begin + *completed < end) {
+        ended = true;
+        return;
+      }
+      scheduler.HandedOn(nextChunk++);
     }
   };
 
-  std::vector<std::thread> pool = StartThreads(static_cast<int>(wanted), worker);
+  std::vector<std::thread> pool = StartThreads(wanted, worker);
   outcome.threads = static_cast<int>(pool.size());
   if (pool.empty()) {
-    // Not even one worker: the calling thread computes and emits in turn.
-    while (const auto run = scheduler.Take()) {
-      computeOne(*run);
-      emitReady(false);
-    }
+    // Not even one worker: the calling thread computes and hands on in turn.
+    while (workChunk(0, false)) handOn(false);
+    handOn(false);
   } else {
-    emitReady(true);
+    handOn(true);
   }
   for (auto& thread : pool) thread.join();
   if (const auto error = scheduler.Error()) std::rethrow_exception(error);
-  outcome.emitted = scheduler.EmittedCount(first);
   if (outcome.emitted < total) outcome.signal = InterruptSignal();
   return outcome;
 }

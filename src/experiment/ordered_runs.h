@@ -9,17 +9,26 @@
 // - with a memory budget, a run takes what it needs before it starts and as
 //   it grows. A run that does not fit waits; the earliest run going never
 //   waits on a later one, which gives its memory back and runs again later,
-//   so no run's result depends on what else was running;
+//   so no run's result depends on what else was running. A run that finds
+//   no memory (std::bad_alloc) runs once more with the whole budget to
+//   itself before it counts as failed;
 // - threads the system will not start mean fewer workers.
+//
+// Work is handed out in chunks of consecutive runs: a worker claims a chunk
+// with one atomic step, computes its runs into result slots of its own and hands
+// the chunk on with one lock. A run itself takes no lock unless it has to
+// wait for memory.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "experiment/memory_budget.h"
 
@@ -30,7 +39,7 @@ class RunScheduler;
 // What a run can ask of the batch while it goes. Used from the run's thread.
 class RunGuard {
  public:
-  RunGuard(RunScheduler& scheduler, long long run, std::int64_t previousPeak);
+  RunGuard(RunScheduler& scheduler, long long run, int worker, std::int64_t previousPeak, bool alone);
   ~RunGuard();
   RunGuard(const RunGuard&) = delete;
   RunGuard& operator=(const RunGuard&) = delete;
@@ -44,6 +53,12 @@ class RunGuard {
   // more than the whole budget; Stop when it should stop (see above).
   Need NeedBytes(std::int64_t bytes);
 
+  // The run found no memory. True when it should give up this attempt and
+  // run again with the whole budget to itself (the first time, under a
+  // budget); false when it is on its own already, or there is no budget.
+  bool RetryAlone();
+  bool WantsAlone() const { return wantsAlone_; }
+
   long long Run() const { return run_; }
   std::int64_t Held() const { return held_; }
   std::int64_t Peak() const { return peak_; }
@@ -52,9 +67,12 @@ class RunGuard {
  private:
   RunScheduler& scheduler_;
   long long run_;
+  int worker_;
   std::int64_t held_ = 0;
   std::int64_t peak_ = 0;
   std::int64_t previousPeak_ = 0;
+  bool alone_ = false;
+  bool wantsAlone_ = false;
   bool evicted_ = false;
 };
 
@@ -64,12 +82,30 @@ struct OrderedRunsOutcome {
   int signal = 0;         // the interrupt that ended the batch early, 0 if none
 };
 
+// How a range of runs is cut up: chunks of `size` consecutive runs, and at
+// most `window` chunks handed out beyond the last one handed on, so the
+// results held stay bounded however long the batch.
+struct RunChunks {
+  long long size = 1;
+  long long window = 1;
+  long long Slots() const { return size * window; }
+};
+// About eight chunks per worker (so the last ones even out the threads'
+// loads), at most 16 runs each, and a window of about 64 runs per worker.
+RunChunks ChunksFor(long long total, int threads);
+
 // The untyped core of RunInOrder: `compute` returns true when run `run` has
-// stored its result, false when it stopped at the guard's request.
+// stored its result, false when it stopped at the guard's request. Results
+// go to slot (run - first) % chunks.Slots(): a slot is used again only after
+// its run was handed on by emit(run).
 OrderedRunsOutcome RunInOrderCore(long long first, long long last, int threads, MemoryBudget* budget,
+                                  const RunChunks& chunks,
                                   const std::function<bool(long long run, RunGuard& guard)>& compute,
                                   const std::function<void(long long run)>& emit,
                                   const std::function<void(long long done, long long total)>& progress);
+
+// The message of a run that threw `error` (the current exception).
+std::string FailureMessage(std::exception_ptr error);
 
 // Runs [first, last): compute(run, guard) gives a run's result, or nothing
 // when it stopped at the guard's request; onError(run, message) gives the
@@ -80,11 +116,14 @@ OrderedRunsOutcome RunInOrder(long long first, long long last, int threads, Memo
                               const std::function<Result(long long, const std::string&)>& onError,
                               const std::function<void(long long, Result&)>& emit,
                               const std::function<void(long long, long long)>& progress = nullptr) {
-  std::mutex mutex;
-  std::map<long long, Result> done;
-  auto store = [&](long long run, Result&& result) {
-    std::lock_guard lock(mutex);
-    done.insert_or_assign(run, std::move(result));
+  const long long total = last - first;
+  if (total <= 0) return OrderedRunsOutcome{};
+  const RunChunks chunks = ChunksFor(total, threads);
+  // One slot per run the window can hold; each is written by the worker of
+  // its run and read by the calling thread after the chunk was handed on.
+  std::vector<std::optional<Result>> held(static_cast<std::size_t>(std::min(total, chunks.Slots())));
+  auto slotOf = [&](long long run) -> std::optional<Result>& {
+    return held[static_cast<std::size_t>((run - first) % static_cast<long long>(held.size()))];
   };
   auto computeOne = [&](long long run, RunGuard& guard) {
     std::optional<Result> result;
@@ -93,24 +132,24 @@ OrderedRunsOutcome RunInOrder(long long first, long long last, int threads, Memo
       result = compute(run, guard);
       if (!result) return false;
     } catch (const std::bad_alloc&) {
-      failure = "there was not enough memory for the run";
-    } catch (const std::exception& e) {
-      failure = e.what();
-      if (failure.empty()) failure = "the run ended with an error that gave no reason";
+      if (guard.RetryAlone()) return false;
+      failure = FailureMessage(std::current_exception());
     } catch (...) {
-      failure = "the run ended with an error that gave no reason";
+      failure = FailureMessage(std::current_exception());
     }
+    // Building the failed result may itself run out of memory: that goes
+    // on to the core, which ends the batch with it.
     if (!result) result = onError(run, failure);
-    store(run, std::move(*result));
+    slotOf(run) = std::move(result);
     return true;
   };
   auto emitOne = [&](long long run) {
-    std::unique_lock lock(mutex);
-    auto node = done.extract(run);
-    lock.unlock();
-    emit(run, node.mapped());
+    std::optional<Result>& slot = slotOf(run);
+    Result result = std::move(*slot);
+    slot.reset();
+    emit(run, result);
   };
-  return RunInOrderCore(first, last, threads, budget, computeOne, emitOne, progress);
+  return RunInOrderCore(first, last, threads, budget, chunks, computeOne, emitOne, progress);
 }
 
 }  // namespace davrel3
