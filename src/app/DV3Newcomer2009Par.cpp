@@ -525,6 +525,7 @@ void TParForm::StartButtonClick() {
       // The run went, its draw did not: the record says so, as the runner's does.
       const davrel3::RunOutcome failed{davrel3::RunStatus::Failed, error.what(), {}};
       files_->RememberRun(failed, std::move(parameters));
+      ReleaseUnshownRun(davrel3::RunStatus::Failed);
       statusLine_->SetRunSummary(status_text::RunSummaryText(failed));
       emit RunEnded(status_text::RunSummaryText(failed));
       throw;
@@ -536,15 +537,32 @@ void TParForm::StartButtonClick() {
       emit RunEnded(summary);
     }
     SyncButtons();
-    if (outcome.status == davrel3::RunStatus::Failed || outcome.status == davrel3::RunStatus::Cancelled) {
-      // What the run's work freed goes back to the system at once.
-      malloc_trim(0);
-    }
+    ReleaseUnshownRun(outcome.status);
     // A run stopped by closing the window ends with the program: no box.
     if (!closeRequested_ && outcome.status != davrel3::RunStatus::Finished && !outcome.message.empty()) {
       ShowMessage(RunMessage(outcome.message));
     }
   });
+}
+
+void TParForm::ReleaseUnshownRun(davrel3::RunStatus status) {
+  if (status != davrel3::RunStatus::Failed && status != davrel3::RunStatus::Cancelled) return;
+  davrel3::ModelState& state = bench_.State();
+  try {
+    // A failed run is not drawn: the charts keep the last drawing, and of its
+    // timesteps the store keeps the rows a commit lays out (what a later draw
+    // reads and a saved record holds). A cancelled run is drawn whole, so all
+    // its rows stay; only the room reserved ahead of them goes.
+    const std::int64_t rows =
+        status == davrel3::RunStatus::Failed ? davrel3::kDefaultHistoryLength + 1 : state.History.Rows;
+    davrel3::FitHistory(state.History, rows);
+    // The log of performed units was reserved for whole tasks.
+    state.Labour.Units.shrink_to_fit();
+  } catch (const std::bad_alloc&) {
+    // No room for the smaller copies: the store stays as the run left it.
+  }
+  // What the run's work freed goes back to the system at once.
+  malloc_trim(0);
 }
 
 void TParForm::OKButtonClick() {

@@ -181,6 +181,9 @@ class TParForm : public QWidget {
   // an arrow steps from what is shown; an edit that holds no whole number
   // leaves its up-down where it is.
   void UpDownsFollowEdits();
+  // After a failed or cancelled run: the memory of what the charts do not
+  // show goes back to the system.
+  void ReleaseUnshownRun(davrel3::RunStatus status);
 
   WidgetPanel panel_;
   davrel3::Workbench bench_{panel_};

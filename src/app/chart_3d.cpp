@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QSaveFile>
 #include <QWindow>
 #include <QWidget>
@@ -271,8 +272,30 @@ bool ThreeDChart::SaveImage(const QString& path, QString* error) const {
     if (error) *error = tr("Cannot save \"%1\": the 3-D view is saved as a PNG picture (.png).").arg(shown);
     return false;
   }
-  const QSize size = container_->size().expandedTo(QSize(400, 300)) * 2;
-  const QImage image = graph_->renderToImage(4, size);
+  // What the user sees: the graph, and its legend column beside it, both
+  // at twice their size on screen.
+  constexpr int kScale = 2;
+  const QSize graphSize = container_->size().expandedTo(QSize(400, 300));
+  const QImage graph = graph_->renderToImage(4, graphSize * kScale);
+  const bool withLegend = !entries_.isEmpty();
+  const QSize legendSize = withLegend ? legend_->sizeHint().expandedTo(legend_->size()) : QSize(0, 0);
+  QImage image;
+  if (!graph.isNull()) {
+    image = QImage(QSize(graphSize.width() + legendSize.width(), std::max(graphSize.height(), legendSize.height())) *
+                       kScale,
+                   QImage::Format_ARGB32_Premultiplied);
+  }
+  if (!image.isNull()) {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawImage(QPoint(0, 0), graph);
+    if (withLegend) {
+      painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+      painter.translate(graphSize.width() * kScale, 0);
+      painter.scale(kScale, kScale);
+      legend_->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
+  }
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);

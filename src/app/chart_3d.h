@@ -53,7 +53,7 @@ class ThreeDChart : public QObject {
 
   // The widget that holds the graph and its legend, to be placed in a layout.
   QWidget* Widget() const { return view_; }
-  // The graph itself, without its legend column: what SaveImage draws.
+  // The graph itself, without its legend column.
   QWidget* GraphWidget() const { return container_; }
   // The names the legend beside the graph lists now, in order.
   const QStringList& LegendEntries() const { return entries_; }
@@ -63,8 +63,8 @@ class ThreeDChart : public QObject {
   // Copies points, colour, title and visibility of each line series (in the
   // order of the styles given at construction) into its scatter series.
   void Fill(const QList<QLineSeries*>& lines);
-  // Saves the graph as drawn now as a PNG picture at twice the view's size
-  // (a 3-D scene has no vector form). Another suffix, or a graph that cannot
+  // Saves the graph as drawn now, with its legend column beside it, as a PNG
+  // picture at twice the view's size (a 3-D scene has no vector form). Another suffix, or a graph that cannot
   // be rendered, is an error and writes nothing.
   bool SaveImage(const QString& path, QString* error) const;
 

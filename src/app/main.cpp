@@ -6,12 +6,12 @@
 #include <QIcon>
 
 #include "program_windows.h"
+#include "window_settings.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setStyle("Fusion");
-  QApplication::setOrganizationName("Davrel3");
-  QApplication::setApplicationName("Davrel3");
+  window_settings::UseProgramNames();
   // The desktop entry's name, so that a desktop shell shows this window under
   // the entry's name and icon.
   QGuiApplication::setDesktopFileName("org.davrel3.Davrel3");

@@ -1,5 +1,6 @@
 #include "window_settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -16,6 +17,11 @@ QString FolderKey(const QString& kind) { return QStringLiteral("folders/") + kin
 QString GeometryKey(const QString& key) { return QStringLiteral("geometry/") + key; }
 
 }  // namespace
+
+void UseProgramNames() {
+  QCoreApplication::setOrganizationName(QStringLiteral("Davrel3"));
+  QCoreApplication::setApplicationName(QStringLiteral("Davrel3"));
+}
 
 QString LastFolder(const QString& kind) {
   const QString folder = QSettings().value(FolderKey(kind)).toString();

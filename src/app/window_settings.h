@@ -12,6 +12,11 @@ class QWidget;
 
 namespace window_settings {
 
+// The organisation and application names the settings are kept under
+// ("Davrel3", "Davrel3"): set by main() and by the window tests, which keep
+// them in a folder of their own.
+void UseProgramNames();
+
 // The kinds of file the dialogs remember a folder for.
 inline constexpr const char* kParameterFolder = "parameters";
 inline constexpr const char* kExportFolder = "export";

@@ -118,6 +118,41 @@ bool EnsureHistoryRow(RunHistory& history, std::int64_t row) {
   return true;
 }
 
+namespace {
+
+// The first `count` elements of `table` in a vector of exactly that size.
+template <typename T>
+std::vector<T> Fitted(const std::vector<T>& table, std::size_t count) {
+  const std::size_t kept = std::min(count, table.size());
+  return std::vector<T>(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(kept));
+}
+
+}  // namespace
+
+void FitHistory(RunHistory& history, std::int64_t rows) {
+  const std::size_t kept = static_cast<std::size_t>(std::clamp<std::int64_t>(rows, 0, history.Rows));
+  const std::size_t n = static_cast<std::size_t>(history.Agents);
+  const bool fitted = kept == static_cast<std::size_t>(history.Rows) &&
+                      history.ExpertiseHistory.capacity() == history.ExpertiseHistory.size() &&
+                      history.MotivationHistory.capacity() == history.MotivationHistory.size() &&
+                      history.StepWorkHistory.capacity() == history.StepWorkHistory.size() &&
+                      history.CoordinationHistory.capacity() == history.CoordinationHistory.size();
+  if (fitted) return;
+  // Copies first, swapped in only when all of them have their memory.
+  auto expertise = Fitted(history.ExpertiseHistory, kept * n * kSkillSlots);
+  auto motivation = Fitted(history.MotivationHistory, kept * n * kSkillSlots);
+  auto stepWork = Fitted(history.StepWorkHistory, kept * (n + 1));
+  auto coordination = Fitted(history.CoordinationHistory, kept);
+  history.ExpertiseHistory.swap(expertise);
+  history.MotivationHistory.swap(motivation);
+  history.StepWorkHistory.swap(stepWork);
+  history.CoordinationHistory.swap(coordination);
+  history.Rows = static_cast<std::int64_t>(kept);
+  if (history.HistoryLength >= history.Rows) {
+    history.HistoryLength = static_cast<int>(std::max<std::int64_t>(history.Rows - 1, 0));
+  }
+}
+
 void EnsureTaskWorkRow(RunHistory& history, std::int64_t row, int agents) {
   if (row < static_cast<std::int64_t>(history.TaskWorkHistory.size())) return;
   history.TaskWorkHistory.resize(static_cast<std::size_t>(row) + 1,

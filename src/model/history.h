@@ -65,6 +65,13 @@ bool HistoryRowFits(const RunHistory& history, std::int64_t row);
 // not fit in the ByteLimit.
 bool EnsureHistoryRow(RunHistory& history, std::int64_t row);
 
+// Keeps rows 0 .. rows - 1 of the per-timestep arrays (all the store holds
+// when it holds fewer) in arrays of exactly that size: the memory of the rows
+// beyond, and the room a growing run reserved ahead, goes back. HistoryLength
+// is cut to the last row kept. Throws std::bad_alloc leaving the store as it
+// was.
+void FitHistory(RunHistory& history, std::int64_t rows);
+
 // Makes `row` a valid row of TaskWorkHistory (a task count read during the run
 // may exceed the committed one).
 void EnsureTaskWorkRow(RunHistory& history, std::int64_t row, int agents);

@@ -20,6 +20,7 @@
 #include <QXmlStreamReader>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
+#include <QtDataVisualization/QScatter3DSeries>
 #include <QtTest/QtTest>
 #include <functional>
 
@@ -433,13 +434,32 @@ void TestDataExport::threeDViewSavesAPng() {
   QVERIFY2(threeD->SaveImage(path, &error), qPrintable(error));
   const QImage image(path);
   QVERIFY(!image.isNull());
-  QCOMPARE(image.size(), threeD->GraphWidget()->size().expandedTo(QSize(400, 300)) * 2);
+  // The picture is what the user sees: the graph and, beside it, its legend.
+  const QSize graph = threeD->GraphWidget()->size().expandedTo(QSize(400, 300));
+  const auto* legend = threeD->Widget()->findChild<QWidget*>(QStringLiteral("ThreeDLegend"));
+  QVERIFY(legend && !threeD->LegendEntries().isEmpty());
+  QVERIFY(legend->width() > 20);
+  QCOMPARE(image.width(), 2 * (graph.width() + legend->sizeHint().expandedTo(legend->size()).width()));
+  QCOMPARE(image.height(), 2 * std::max(graph.height(), legend->sizeHint().expandedTo(legend->size()).height()));
   // The graph is drawn: its colours are not all the white background.
   QSet<QRgb> colours;
   for (int y = 0; y < image.height(); y += 8) {
-    for (int x = 0; x < image.width(); x += 8) colours.insert(image.pixel(x, y));
+    for (int x = 0; x < 2 * graph.width(); x += 8) colours.insert(image.pixel(x, y));
   }
   QVERIFY2(colours.size() > 10, qPrintable(QString::number(colours.size())));
+  // The legend column holds the swatch of every entry it lists, in the
+  // series' colour.
+  QSet<QRgb> legendColours;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 2 * graph.width(); x < image.width(); ++x) legendColours.insert(image.pixel(x, y) | 0xff000000u);
+  }
+  int swatches = 0;
+  for (const QScatter3DSeries* series : threeD->Series()) {
+    if (!series->isVisible()) continue;
+    QVERIFY2(legendColours.contains(series->baseColor().rgb() | 0xff000000u), qPrintable(series->name()));
+    ++swatches;
+  }
+  QCOMPARE(swatches, threeD->LegendEntries().size());
 }
 
 void TestDataExport::threeDViewSavesAPngOnTheXDisplay() {

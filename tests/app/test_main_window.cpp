@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
+#include <unistd.h>
 
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Par.h"
@@ -35,6 +36,8 @@
 #include "model/measures.h"
 #include "model/model_state.h"
 #include "presets/workbench.h"
+#include "experiment/memory_budget.h"
+#include "experiment/run_memory.h"
 #include "radio_group.h"
 #include "up_down.h"
 
@@ -109,6 +112,31 @@ GridProgress Progress(const davrel3::TextGrid& grid) {
     }
   }
   return progress;
+}
+
+// The process's resident memory now, from /proc/self/statm (pages).
+std::int64_t ResidentBytes() {
+  QFile statm("/proc/self/statm");
+  if (!statm.open(QIODevice::ReadOnly)) return 0;
+  const QList<QByteArray> fields = statm.readAll().split(' ');
+  return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+}
+
+// The peak of the resident memory since the last reset (VmHWM).
+std::int64_t PeakResidentBytes() {
+  QFile status("/proc/self/status");
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+  }
+  return 0;
+}
+
+// Sets the peak back to the memory resident now; false where Linux does not
+// allow it.
+bool ResetPeakResident() {
+  QFile clear("/proc/self/clear_refs");
+  return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1 && clear.flush();
 }
 
 }  // namespace
@@ -642,6 +670,63 @@ class MainWindowTest : public QObject {
     QVERIFY(!form->Indicators()->StartButton()->isEnabled());
     QVERIFY(form->Indicators()->DefaultButton()->isEnabled());
     QVERIFY(!form->Progress().Dialog()->isVisible());
+  }
+
+  void aFailedRunGivesBackItsMemory() {
+    // Twenty agents through 100000 cycles, under a budget the history passes
+    // after some 20000 timesteps: the run fails there, having held about
+    // 250 MB.
+    form->Panel().SetText(Field::NrofAg, "20");
+    form->Panel().SetText(Field::Cycle, "100000");
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
+    davrel3::SetMemoryBudget(form->Bench(), std::int64_t{256} << 20);
+    const std::int64_t before = ResidentBytes();
+    const bool peakKnown = ResetPeakResident();
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains("the history would grow past its memory budget"), qPrintable(messages[0]));
+    QVERIFY(form->Status()->RunSummary().startsWith("Last run: failed"));
+    if (peakKnown) {
+      const std::int64_t peak = PeakResidentBytes();
+      QVERIFY2(peak - before > (std::int64_t{150} << 20), qPrintable(QString::number(peak - before)));
+    }
+    // The failed run is not drawn; the store keeps the rows a commit lays out.
+    QCOMPARE(form->Bench().State().History.Rows, std::int64_t{davrel3::kDefaultHistoryLength + 1});
+    QCOMPARE(form->Bench().State().History.HistoryLength, davrel3::kDefaultHistoryLength);
+    const std::int64_t after = ResidentBytes();
+    QVERIFY2(after - before < (std::int64_t{50} << 20),
+             qPrintable(QString("%1 MB more than before the run").arg((after - before) >> 20)));
+    // The window goes on: a smaller run with the same group finishes.
+    messages.clear();
+    davrel3::SetMemoryBudget(form->Bench(), davrel3::DefaultMemoryBudget());
+    form->Panel().SetText(Field::Cycle, "20");
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
+    QVERIFY2(form->Status()->RunSummary().startsWith("Last run: finished"), qPrintable(form->Status()->RunSummary()));
+  }
+
+  void aCancelledRunKeepsTheRowsItDrawsOnly() {
+    form->Panel().SetText(Field::Cycle, "100000");
+    QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      QProgressDialog* dialog = form->Progress().Dialog();
+      if (dialog && dialog->isVisible()) dialog->cancel();
+    });
+    answer.start();
+    QTest::mouseClick(form->Indicators()->StartButton(), Qt::LeftButton);
+    answer.stop();
+    QVERIFY(form->Status()->RunSummary().startsWith("Last run: cancelled"));
+    // Every row the run reached stays (the charts draw them), with no room
+    // reserved beyond them.
+    const davrel3::RunHistory& history = form->Bench().State().History;
+    QVERIFY(history.HistoryLength > davrel3::kDefaultHistoryLength);
+    QCOMPARE(history.Rows, std::int64_t{history.HistoryLength} + 1);
+    QCOMPARE(history.ExpertiseHistory.capacity(), history.ExpertiseHistory.size());
+    QCOMPARE(history.MotivationHistory.capacity(), history.MotivationHistory.size());
+    QCOMPARE(history.StepWorkHistory.capacity(), history.StepWorkHistory.size());
   }
 
   void statusLineTellsWhatIsCommitted() {

@@ -86,10 +86,21 @@ class MainWindowCommandsTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(settingsDir.isValid());
-    QApplication::setOrganizationName("Davrel3 window tests");
-    QApplication::setApplicationName("commands");
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+  }
+
+  void settingsAreThoseOfTheProgramInAFolderOfTheTests() {
+    // The program's own names, kept outside the user's settings.
+    QCOMPARE(QCoreApplication::organizationName(), QString("Davrel3"));
+    QCOMPARE(QCoreApplication::applicationName(), QString("Davrel3"));
+    const QString file = QSettings().fileName();
+    QVERIFY2(file.startsWith(QDir::tempPath() + "/davrel3-test-settings-"), qPrintable(file));
+    const QString home = QDir::homePath() + "/.config/";
+    QVERIFY2(!file.startsWith(home), qPrintable(file));
+    // A folder remembered by a dialog lands there.
+    window_settings::RememberFolderOf(window_settings::kExportFolder, settingsDir.filePath("picture.png"));
+    QSettings().sync();
+    QVERIFY(QFileInfo::exists(file));
+    QCOMPARE(window_settings::LastFolder(window_settings::kExportFolder), QDir(settingsDir.path()).absolutePath());
   }
 
   void init() {
