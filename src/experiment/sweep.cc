@@ -10,6 +10,7 @@
 
 #include "experiment/interrupt.h"
 #include "experiment/thread_start.h"
+#include "experiment/utf8_text.h"
 #include "model/int_text.h"
 
 namespace davrel3 {
@@ -226,9 +227,9 @@ std::optional<std::string> ReadRecord(const std::string& text, std::size_t& pos,
   return std::nullopt;
 }
 
-}  // namespace
+std::string Cells(std::size_t n) { return IntToStr(static_cast<long long>(n)) + (n == 1 ? " cell" : " cells"); }
 
-std::optional<std::string> ParsePoints(const std::string& text, const std::string& name, PointTable& out) {
+std::optional<std::string> ReadPoints(const std::string& text, const std::string& name, PointTable& out) {
   out = PointTable{};
   std::size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // a byte-order mark from a spreadsheet
   long long line = 0;
@@ -253,8 +254,7 @@ std::optional<std::string> ParsePoints(const std::string& text, const std::strin
     if (auto problem = ReadRecord(text, pos, line, cells)) return at(start) + *problem;
     if (cells.size() == 1 && cells[0].empty()) continue;  // a blank line
     if (cells.size() != out.columns.size()) {
-      return at(start) + "the row has " + IntToStr(static_cast<long long>(cells.size())) + " cells, the header " +
-             IntToStr(static_cast<long long>(out.columns.size()));
+      return at(start) + "the row has " + Cells(cells.size()) + ", the header " + Cells(out.columns.size());
     }
     for (std::size_t c = 0; c < cells.size(); ++c) {
       if (cells[c].empty()) return at(start) + "the cell of " + out.columns[c].Name() + " is empty";
@@ -264,6 +264,19 @@ std::optional<std::string> ParsePoints(const std::string& text, const std::strin
     out.rows.push_back(cells);
   }
   if (out.rows.empty()) return name + ": the file has a header but no points";
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> ParsePoints(const std::string& text, const std::string& name, PointTable& out) {
+  // Messages quote the file's cells and name: bytes that are not UTF-8 are
+  // replaced, as in every message that quotes what a user wrote.
+  auto problem = ReadPoints(text, name, out);
+  if (problem) {
+    out = PointTable{};
+    return ValidUtf8(*problem);
+  }
   return std::nullopt;
 }
 

@@ -139,7 +139,7 @@ TEST(PointsParsing, HeaderNamesTargetsAndEveryRowIsChecked) {
       {"NrofAg\n", "p.csv: the file has a header but no points"},
       {"NrofAg,Wrong\n1,2\n", "p.csv line 1: 'Wrong' is not a field"},
       {"NrofAg,NrofAg\n1,2\n", "p.csv line 1: 'NrofAg' is named twice"},
-      {"NrofAg,Dur\n1,2\n3\n", "p.csv line 3: the row has 1 cells, the header 2"},
+      {"NrofAg,Dur\n1,2\n3\n", "p.csv line 3: the row has 1 cell, the header 2 cells"},
       {"NrofAg\nx\n", "p.csv line 2: NrofAg: 'x' is not a valid integer value"},
       {"NrofAg,Dur\n1,\n", "p.csv line 2: the cell of Dur is empty"},
       {"fit\nmaybe\n", "p.csv line 2: fit: 'maybe' is not one of nofit, fit"},

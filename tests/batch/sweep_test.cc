@@ -157,3 +157,28 @@ TEST(Sweep, ARunThatIsRefusedStillHasItsRow) {
 
 }  // namespace
 }  // namespace davrel3
+
+namespace davrel3 {
+namespace {
+
+TEST(Points, MessagesQuoteBadBytesAsValidUtf8AndCountCellsRightly) {
+  PointTable table;
+  const auto badName = ParsePoints("Nrof\xff" "Ag,Dur\n3,5\n", "p\xfe.csv", table);
+  ASSERT_TRUE(badName);
+  EXPECT_EQ(*badName,
+            "p\xEF\xBF\xBD.csv line 1: 'Nrof\xEF\xBF\xBD" "Ag' is not a field (a parameter field other than "
+            "EntTurnAgent, or fit, newcomer, skills, config)");
+  EXPECT_TRUE(table.columns.empty()) << "a refused file left a half-read table";
+  const auto badValue = ParsePoints("NrofAg,fit\n3,\xc3\n", "p.csv", table);
+  ASSERT_TRUE(badValue);
+  EXPECT_NE(badValue->find("'\xEF\xBF\xBD' is not one of"), std::string::npos) << *badValue;
+  const auto one = ParsePoints("NrofAg,Dur\n3\n", "p.csv", table);
+  ASSERT_TRUE(one);
+  EXPECT_EQ(*one, "p.csv line 2: the row has 1 cell, the header 2 cells");
+  const auto header = ParsePoints("Dur\n3,4\n", "p.csv", table);
+  ASSERT_TRUE(header);
+  EXPECT_EQ(*header, "p.csv line 2: the row has 2 cells, the header 1 cell");
+}
+
+}  // namespace
+}  // namespace davrel3
