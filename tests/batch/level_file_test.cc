@@ -10,6 +10,7 @@
 
 #include "experiment/level_file.h"
 #include "experiment/sha256.h"
+#include "scratch_folder.h"
 
 namespace davrel3 {
 namespace {
@@ -23,19 +24,8 @@ std::string Message(std::string_view text) {
   return "accepted";
 }
 
-// A scratch folder of the test's own, removed with what it holds.
-struct Folder {
-  std::string path;
-  Folder() {
-    char name[] = "/tmp/davrel3-levels-XXXXXX";
-    path = mkdtemp(name);
-  }
-  ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string Write(const std::string& name, const std::string& text) const {
-    const std::string file = path + "/" + name;
-    std::ofstream(file, std::ios::binary) << text;
-    return file;
-  }
+struct Folder : testing::ScratchFolder {
+  Folder() : ScratchFolder("/tmp/davrel3-levels-XXXXXX") {}
 };
 
 TEST(LevelFile, ReadsRowsWithTheirLines) {

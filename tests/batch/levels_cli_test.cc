@@ -14,30 +14,15 @@
 #include "experiment/level_file.h"
 #include "experiment/sha256.h"
 #include "run_batch.h"
+#include "scratch_folder.h"
 
 namespace davrel3 {
 namespace {
 
 using testing::RunBatch;
 
-struct Folder {
-  std::string path;
-  Folder() {
-    char name[] = "/tmp/davrel3-levels-cli-XXXXXX";
-    path = mkdtemp(name);
-  }
-  ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string Write(const std::string& name, const std::string& text) const {
-    const std::string file = path + "/" + name;
-    std::ofstream(file, std::ios::binary) << text;
-    return file;
-  }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(path + "/" + name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+struct Folder : testing::ScratchFolder {
+  Folder() : ScratchFolder("/tmp/davrel3-levels-cli-XXXXXX") {}
 };
 
 TEST(LevelsOption, ALevelFileGivesTheRunTheSameLevelsGiveOtherwise) {
