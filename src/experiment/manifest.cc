@@ -20,6 +20,13 @@ nlohmann::ordered_json LevelsSourceJson(const LevelsSource& source) {
   out["kind"] = source.Kind;
   if (!source.Name.empty()) out["name"] = source.Name;
   if (!source.Sha256.empty()) out["sha256"] = source.Sha256;
+  if (!source.OverName.empty()) {
+    nlohmann::ordered_json over = nlohmann::ordered_json::object();
+    over["kind"] = "parameters";
+    over["name"] = source.OverName;
+    if (!source.OverSha256.empty()) over["sha256"] = source.OverSha256;
+    out["over"] = over;
+  }
   return out;
 }
 
@@ -131,10 +138,20 @@ TableManifest ReadManifest(const std::string& tablePath) {
   manifest.memoryBudget = Optional<std::int64_t>(json, "memory_budget", path, 0);
   if (json.contains("levels")) {
     const nlohmann::json& levels = json["levels"];
-    if (!levels.is_object()) throw ManifestError(path + ": \"levels\" does not hold what a manifest of this program holds there");
+    if (!levels.is_object()) {
+      throw ManifestError(path + ": \"levels\" does not hold what a manifest of this program holds there");
+    }
     manifest.levels = LevelsSource{Member<std::string>(levels, "kind", path),
                                    Optional<std::string>(levels, "name", path, ""),
                                    Optional<std::string>(levels, "sha256", path, "")};
+    if (levels.contains("over")) {
+      const nlohmann::json& over = levels["over"];
+      if (!over.is_object()) {
+        throw ManifestError(path + ": \"levels\" does not hold what a manifest of this program holds there");
+      }
+      manifest.levels->OverName = Member<std::string>(over, "name", path);
+      manifest.levels->OverSha256 = Optional<std::string>(over, "sha256", path, "");
+    }
   }
   return manifest;
 }

@@ -69,7 +69,14 @@ void ApplySessionLevels(Workbench& bench, const SessionOptions& options) {
 
 LevelsSource SessionLevelsSource(const SessionOptions& options, bool perRun) {
   if (options.levelsRotation) return {"rotation", {}, {}};
-  if (options.levelFile) return {"file", FileNameOf(options.levelFile->Name), options.levelFile->Sha256};
+  if (options.levelFile) {
+    LevelsSource source{"file", FileNameOf(options.levelFile->Name), options.levelFile->Sha256};
+    if (ParameterLevelsApply(options) && options.parameterFile) {
+      source.OverName = FileNameOf(options.parameterFileName);
+      source.OverSha256 = Sha256Hex(*options.parameterFile);
+    }
+    return source;
+  }
   if (ParameterLevelsApply(options) && options.parameterFile) {
     return {"parameters", FileNameOf(options.parameterFileName), Sha256Hex(*options.parameterFile)};
   }

@@ -125,6 +125,65 @@ TEST(ParameterFileLevels, ALevelFileRoundTripsThroughAParameterFile) {
             nlohmann::json::parse(rotate.out)["runs"][0]["agents"]);
 }
 
+// A level file read after a parameter file that brings levels changes only
+// the cells it lists; the manifest names both files, so a resumed table whose
+// parameter file changed under the same name is refused.
+TEST(ParameterFileLevels, ALevelFileLaidOverAParameterFileIsNamedWithIt) {
+  Folder folder;
+  const std::string saved = folder.path + "/with-levels.json";
+  ASSERT_EQ(RunBatch({"--set", "NrofAg=8", "--set", "NrofSkills=5", "--levels", folder.Write("odd.csv", OddLevelFile()),
+                      "--save-parameters", saved})
+                .exitCode,
+            0);
+  const std::string parameters = folder.Read("with-levels.json");
+  const std::string one = "agent,skill,expertise,motivation\n2,3,19,21\n";
+  const std::string cell = folder.Write("one.csv", one);
+
+  // The same levels as the odd file with agent 2's skill 3 changed.
+  std::string changed = "agent,skill,expertise,motivation\n";
+  for (const LevelEntry& entry : ParseLevelFile(OddLevelFile())) {
+    const bool hit = entry.Agent == 2 && entry.Skill == 3;
+    changed += std::to_string(entry.Agent) + "," + std::to_string(entry.Skill) + "," +
+               LevelText(hit ? 19.0 : entry.Expertise) + "," + LevelText(hit ? 21.0 : entry.Motivation) + "\n";
+  }
+  const auto laid = RunBatch({"--parameters", saved, "--levels", cell, "--json"});
+  const auto whole = RunBatch(
+      {"--set", "NrofAg=8", "--set", "NrofSkills=5", "--levels", folder.Write("changed.csv", changed), "--json"});
+  ASSERT_EQ(laid.exitCode, 0) << laid.out;
+  ASSERT_EQ(whole.exitCode, 0) << whole.out;
+  EXPECT_EQ(FirstDifference(nlohmann::json::parse(laid.out), nlohmann::json::parse(whole.out)), "equal");
+
+  const std::string table = folder.path + "/table.csv";
+  const std::vector<std::string> sweep = {"--parameters", saved, "--levels", cell, "--sweep", "Bore=1,2"};
+  std::vector<std::string> first = sweep;
+  first.insert(first.end(), {"--output", table});
+  ASSERT_EQ(RunBatch(first).exitCode, 0);
+  const nlohmann::json source = {
+      {"kind", "file"},
+      {"name", "one.csv"},
+      {"sha256", Sha256Hex(one)},
+      {"over", {{"kind", "parameters"}, {"name", "with-levels.json"}, {"sha256", Sha256Hex(parameters)}}}};
+  EXPECT_EQ(nlohmann::json::parse(folder.Read("table.csv.manifest.json"))["levels"], source);
+  std::vector<std::string> resume = sweep;
+  resume.insert(resume.end(), {"--resume", table});
+  EXPECT_EQ(RunBatch(resume).exitCode, 0);
+
+  // The parameter file saved again with other levels: the same command no
+  // longer continues the table, and the table is left as it was.
+  const std::string before = folder.Read("table.csv");
+  ASSERT_EQ(RunBatch({"--set", "NrofAg=8", "--set", "NrofSkills=5", "--levels", "rotation", "--save-parameters", saved})
+                .exitCode,
+            0);
+  std::string line;
+  for (const auto& arg : resume) line += " '" + arg + "'";
+  const auto refused = testing::RunBatchShell(line, true);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.out.find("over the parameters with-levels.json (SHA-256 " + Sha256Hex(parameters).substr(0, 12)),
+            std::string::npos)
+      << refused.out;
+  EXPECT_EQ(folder.Read("table.csv"), before);
+}
+
 // Saves the committed group of `bench` with its panel, loads the file into a
 // fresh start-up as --parameters does, and returns that run's record.
 std::string RecordFromSavedFile(Workbench& bench, bool withChoices) {
