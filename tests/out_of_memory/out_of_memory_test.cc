@@ -3,11 +3,14 @@
 // leaves START enabled, and neither ever lets std::bad_alloc escape.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "experiment/record.h"
 #include "experiment/session.h"
+#include "experiment/thread_start.h"
 #include "failing_allocator.h"
 
 namespace davrel3 {
@@ -128,6 +131,28 @@ TEST(OutOfMemory, ADrawThatRunsOutFailsTheRun) {
   EXPECT_EQ(outcome.status, RunStatus::Failed);
   EXPECT_EQ(outcome.message, "The run ended, but there is not enough memory to draw its results");
   EXPECT_TRUE(bench.StartEnabled());
+}
+
+// Workers: once a thread is running, nothing may fail before it is kept, or
+// the process ends when the unkept thread is destroyed. The allocation after
+// each start fails; the threads already started are all kept and joined.
+TEST(OutOfMemory, WorkersStartedBeforeAnAllocationFailsAreKept) {
+  for (int wanted : {1, 2, 8}) {
+    std::atomic<int> ran{0};
+    int launched = 0;
+    auto launch = [&](const std::function<void()>& body) {
+      std::thread thread(body);
+      ++launched;
+      FailAllocation(1);
+      return thread;
+    };
+    auto threads = StartThreads(wanted, [&] { ++ran; }, launch);
+    StopFailing();
+    EXPECT_GE(threads.size(), 1u) << wanted;
+    EXPECT_EQ(threads.size(), static_cast<std::size_t>(launched)) << "a started thread was not kept";
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(ran.load(), launched);
+  }
 }
 
 }  // namespace
