@@ -32,6 +32,7 @@
 #include "experiment/session.h"
 #include "experiment/sweep.h"
 #include "experiment/table_writer.h"
+#include "experiment/utf8_text.h"
 #include "experiment/version.h"
 #include "model/int_text.h"
 
@@ -40,6 +41,11 @@ using namespace davrel3;
 namespace {
 
 constexpr const char* kProgram = "davrel3-batch";
+
+// A message on standard error, in one line after the program's name. Paths
+// and texts it quotes come from the user: bytes that are not UTF-8 are
+// replaced, so a terminal or a log shows the message whole.
+void Say(const std::string& message) { std::cerr << kProgram << ": " << ValidUtf8(message) << "\n"; }
 
 constexpr const char* kExitStatuses =
     "Exit status:\n"
@@ -488,9 +494,9 @@ int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPla
   }
   if (!complete) {
     const int signal = outcome.signal != 0 ? outcome.signal : SIGINT;
-    std::cerr << kProgram << ": interrupted after run " << written << " of " << total;
-    if (file) std::cerr << "; " << target << " holds them (--resume " << target << " continues it)";
-    std::cerr << "\n";
+    std::string message = "interrupted after run " + std::to_string(written) + " of " + std::to_string(total);
+    if (file) message += "; " + target + " holds them (--resume " + target + " continues it)";
+    Say(message);
     return InterruptExitStatus(signal);
   }
   return 0;
@@ -702,7 +708,10 @@ int Main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
+    // The parser's messages may quote an argument: mended like every other.
+    std::ostringstream errors;
+    const int code = app.exit(e, std::cout, errors);
+    std::cerr << ValidUtf8(errors.str());
     std::cout.flush();
     if (code == 0 && !std::cout) {
       std::cerr << kProgram << ": cannot write to standard output: " << std::strerror(errno) << "\n";
@@ -751,22 +760,22 @@ int main(int argc, char** argv) {
   try {
     return Main(argc, argv);
   } catch (const UsageError& error) {
-    std::cerr << kProgram << ": " << error.reason << "\n";
+    Say(error.reason);
     return 2;
   } catch (const WriteError& error) {
-    std::cerr << kProgram << ": " << error.reason << "\n";
+    Say(error.reason);
     return 3;
   } catch (const OutputError& error) {
-    std::cerr << kProgram << ": " << error.what() << "\n";
+    Say(error.what());
     return 3;
   } catch (const InputFileError& error) {
-    std::cerr << kProgram << ": " << error.what() << "\n";
+    Say(error.what());
     return 2;
   } catch (const std::bad_alloc&) {
-    std::cerr << kProgram << ": out of memory\n";
+    Say("out of memory");
     return 2;
   } catch (const std::exception& error) {
-    std::cerr << kProgram << ": " << error.what() << "\n";
+    Say(error.what());
     return 2;
   }
 }

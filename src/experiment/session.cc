@@ -11,6 +11,7 @@
 #include "experiment/run_memory.h"
 #include "experiment/series.h"
 #include "experiment/sha256.h"
+#include "experiment/utf8_text.h"
 #include "model/int_text.h"
 
 namespace davrel3 {
@@ -69,9 +70,10 @@ void ApplySessionLevels(Workbench& bench, const SessionOptions& options) {
 
 LevelsSource SessionLevelsSource(const SessionOptions& options, bool perRun) {
   if (options.levelsRotation) return {"rotation", {}, {}};
-  if (options.levelFile) return {"file", FileNameOf(options.levelFile->Name), options.levelFile->Sha256};
+  // Names as the manifest records them, mended where they are not UTF-8.
+  if (options.levelFile) return {"file", ValidUtf8(FileNameOf(options.levelFile->Name)), options.levelFile->Sha256};
   if (ParameterLevelsApply(options) && options.parameterFile) {
-    return {"parameters", FileNameOf(options.parameterFileName), Sha256Hex(*options.parameterFile)};
+    return {"parameters", ValidUtf8(FileNameOf(options.parameterFileName)), Sha256Hex(*options.parameterFile)};
   }
   if (perRun) return {"profile", "each run's configuration or condition", {}};
   InMemoryPanel panel;
