@@ -52,7 +52,8 @@ constexpr const char* kExitStatuses =
     "  0  the table was written whole (--design, --sweep, --points: a run's outcome is data), or the\n"
     "     single run(s) finished\n"
     "  1  single-run mode: a commit was refused, or a run failed, stalled or was cancelled (its record or\n"
-    "     summary is printed)\n"
+    "     summary is printed); a table: a run failed and not even its failed row could be built (out of\n"
+    "     memory), so the table ends with the runs before it (with --output, \"complete\": false)\n"
     "  2  bad options, or tables --resume or --merge cannot use: nothing was run and no row printed (the\n"
     "     reason is on standard error)\n"
     "  3  the output could not be written (a full disk, a closed pipe): the reason is on standard error;\n"
@@ -491,6 +492,15 @@ int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPla
     manifest.memoryBudget = line.budgetBytes;
     manifest.levels = levels;
     if (auto error = WriteManifest(target, manifest)) throw WriteError{*error};
+  }
+  // A run without a row ends the table before it, as an interrupt does,
+  // unless an interrupt had ended it earlier still.
+  if (!complete && outcome.unrecorded && outcome.unrecorded->run == first + written) {
+    std::string message = "the table is incomplete: " + UnrecordedRunText(*outcome.unrecorded) + "; it holds the " +
+                          std::to_string(written) + " runs before it, of " + std::to_string(total);
+    if (file) message += "; " + target + " holds them (--resume " + target + " continues it)";
+    Say(message);
+    return 1;
   }
   if (!complete) {
     const int signal = outcome.signal != 0 ? outcome.signal : SIGINT;
