@@ -358,6 +358,8 @@ SessionShape CommittedShape(const SessionOptions& options, const std::optional<C
       CommitSession(bench, options);
     }
   });
+  // A commit that found no memory says nothing of the group it would commit.
+  if (refusal && *refusal == kNoMemoryForCommit) throw std::bad_alloc();
   SessionShape shape;
   if (refusal) return shape;
   shape.agents = bench.State().System.NrOfAgents;

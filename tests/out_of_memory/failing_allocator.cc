@@ -9,6 +9,7 @@ namespace {
 std::atomic<long long> remaining{0};  // 0: not armed
 std::atomic<bool> failed{false};
 std::atomic<long long> count{0};
+std::atomic<unsigned long long> largest{0};  // 0: any size
 
 void* Allocate(std::size_t size) {
   count.fetch_add(1, std::memory_order_relaxed);
@@ -16,6 +17,8 @@ void* Allocate(std::size_t size) {
     failed = true;
     throw std::bad_alloc();
   }
+  const unsigned long long limit = largest.load(std::memory_order_relaxed);
+  if (limit > 0 && size > limit) throw std::bad_alloc();
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
@@ -29,8 +32,11 @@ void FailAllocation(long long n) {
   remaining = n;
 }
 
+void FailAllocationsOver(unsigned long long bytes) { largest = bytes; }
+
 bool StopFailing() {
   remaining = 0;
+  largest = 0;
   return failed.exchange(false);
 }
 

@@ -8,6 +8,9 @@ namespace davrel3::testing {
 
 // The n-th allocation from now (1: the next one) fails.
 void FailAllocation(long long n);
+// Every allocation of more than `bytes` fails from now on, as on a machine
+// with little memory left (0: none does).
+void FailAllocationsOver(unsigned long long bytes);
 // Disarms; returns whether the armed allocation was reached and failed.
 bool StopFailing();
 // Allocations made since the counter was last reset.

@@ -10,13 +10,17 @@
 
 #include "experiment/record.h"
 #include "experiment/session.h"
+#include "experiment/sweep.h"
 #include "experiment/thread_start.h"
 #include "failing_allocator.h"
 
 namespace davrel3 {
 namespace {
 
+using testing::AllocationCount;
 using testing::FailAllocation;
+using testing::FailAllocationsOver;
+using testing::ResetAllocationCount;
 using testing::StopFailing;
 
 // Everything a commit could change, as one text.
@@ -153,6 +157,60 @@ TEST(OutOfMemory, WorkersStartedBeforeAnAllocationFailsAreKept) {
     for (auto& thread : threads) thread.join();
     EXPECT_EQ(ran.load(), launched);
   }
+}
+
+// Sizing a table: a dry commit that runs out of memory says nothing of its
+// group, so it is tried again rather than counted as no agents.
+SweepPlan GroupSweep(const std::string& values) {
+  SweepPlan plan;
+  Sweep sweep;
+  EXPECT_EQ(ParseSweep("NrofAg=" + values, sweep), std::nullopt);
+  plan.sweeps.push_back(sweep);
+  return plan;
+}
+
+TEST(OutOfMemory, ADryCommitThatRunsOutIsTriedAgainAndTheTableIsSizedRight) {
+  const SessionOptions base;
+  const SweepPlan plan = GroupSweep("3,9,5");
+  ResetAllocationCount();
+  const PlanShape whole = MeasurePlan(base, plan, 0, 3, 1);
+  const long long allocations = AllocationCount();
+  ASSERT_EQ(whole.agents, 9);
+  ASSERT_EQ(whole.rows, 3);
+  int failed = 0, refused = 0;
+  for (long long n = 1; n <= allocations; n += std::max<long long>(1, allocations / 300)) {
+    FailAllocation(n);
+    try {
+      const PlanShape shape = MeasurePlan(base, plan, 0, 3, 1);
+      EXPECT_EQ(shape.agents, 9) << "allocation " << n;
+      EXPECT_EQ(shape.rows, 3) << "allocation " << n;
+    } catch (const PlanMeasureError& error) {
+      // Only outside every run's commit, where nothing can be tried again.
+      EXPECT_EQ(std::string(error.what()),
+                "there is not enough memory to size the table's agent columns; nothing was run");
+      ++refused;
+    }
+    failed += StopFailing() ? 1 : 0;
+  }
+  EXPECT_GT(failed, 100);
+  EXPECT_LT(refused, 5) << "nearly every allocation is a run's and can be tried again";
+}
+
+TEST(OutOfMemory, AGroupThatCannotBeCommittedEvenAloneRefusesThePlan) {
+  const SessionOptions base;
+  // 3000 agents need history arrays far larger than the small groups'.
+  const SweepPlan plan = GroupSweep("3,3000,5");
+  FailAllocationsOver(std::uint64_t{64} << 20);
+  std::string message;
+  try {
+    MeasurePlan(base, plan, 0, 3, 2);
+  } catch (const PlanMeasureError& error) {
+    message = error.what();
+  }
+  StopFailing();
+  EXPECT_EQ(message,
+            "there is not enough memory to commit the group of run 2, from which the table's agent columns are "
+            "sized; nothing was run");
 }
 
 }  // namespace
