@@ -242,7 +242,9 @@ std::optional<TableRun> RunTableSession(const SessionOptions& options, long long
     bench.SetObserver(observer);
   }
   // Rows need no per-timestep history and no grid texts; series rows do.
+  // Neither needs the log of every performed unit (the counts are kept).
   bench.State().TablesOnly = !withSeries;
+  bench.State().Labour.KeepUnits = false;
   RunOutcome outcome;
   ParameterValues atStart;
   bool started = false;
@@ -250,7 +252,7 @@ std::optional<TableRun> RunTableSession(const SessionOptions& options, long long
   if (!refusal && guard) {
     // Reserved before the commit allocates anything, so runs that would not
     // fit side by side never hold their memory at once.
-    const std::int64_t need = RunStartBytes(panel);
+    const std::int64_t need = RunStartBytes(panel, withSeries);
     const auto granted = guard->NeedBytes(need);
     if (granted == RunGuard::Need::Stop) return std::nullopt;
     if (granted == RunGuard::Need::TooLarge) {

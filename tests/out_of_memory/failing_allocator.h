@@ -15,6 +15,11 @@ void FailAllocationsOver(unsigned long long bytes);
 bool StopFailing();
 // Allocations made since the counter was last reset.
 long long AllocationCount();
+// Bytes allocated and not yet freed, and the most there were at once since
+// the last ResetPeakBytes (which starts it from what is allocated now).
+long long LiveBytes();
+long long PeakBytes();
+void ResetPeakBytes();
 void ResetAllocationCount();
 
 }  // namespace davrel3::testing

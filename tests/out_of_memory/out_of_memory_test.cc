@@ -20,6 +20,9 @@ namespace {
 using testing::AllocationCount;
 using testing::FailAllocation;
 using testing::FailAllocationsOver;
+using testing::LiveBytes;
+using testing::PeakBytes;
+using testing::ResetPeakBytes;
 using testing::ResetAllocationCount;
 using testing::StopFailing;
 
@@ -211,6 +214,53 @@ TEST(OutOfMemory, AGroupThatCannotBeCommittedEvenAloneRefusesThePlan) {
   EXPECT_EQ(message,
             "there is not enough memory to commit the group of run 2, from which the table's agent columns are "
             "sized; nothing was run");
+}
+
+// What a batch reserves for a run bounds what the run allocates: at no
+// moment does a run hold more than the most it asked its guard for, whether
+// it keeps a history (series) or serves the table alone, with many tasks,
+// a long history, a large task or a large group.
+TEST(RunMemory, ARunNeverHoldsMoreThanItReserved) {
+  const std::vector<std::vector<std::pair<Field, std::string>>> shapes = {
+      {},
+      {{Field::Cycle, "3000"}},
+      {{Field::NrofAg, "100"}, {Field::NrofSkills, "100"}, {Field::Cycle, "1"}, {Field::Action, "1"},
+       {Field::Dur, "1"}, {Field::NrOfTasks, "400"}},
+      {{Field::NrofSkills, "100"}, {Field::Cycle, "20000"}, {Field::Action, "100"}, {Field::Dur, "1"},
+       {Field::NrOfTasks, "3"}},
+      {{Field::NrofAg, "300"}, {Field::NrofSkills, "40"}, {Field::Cycle, "4"}, {Field::Action, "10"},
+       {Field::NrOfTasks, "2"}},
+  };
+  for (const bool series : {false, true}) {
+    for (const auto& sets : shapes) {
+      SessionOptions options;
+      options.sets = sets;
+      std::ostringstream label;
+      label << (series ? "series" : "table");
+      for (const auto& [field, text] : sets) label << ' ' << FieldName(field) << '=' << text;
+      const std::string name = label.str();
+      MemoryBudget budget(std::int64_t{1} << 40);
+      long long peak = 0, reserved = 0;
+      std::string status;
+      RunInOrder<TableRun>(
+          0, 1, 1, &budget,
+          [&](long long run, RunGuard& guard) -> std::optional<TableRun> {
+            ResetPeakBytes();
+            const long long before = LiveBytes();
+            auto result = RunGuarded(options, std::nullopt, run + 1, series, guard);
+            peak = PeakBytes() - before;
+            reserved = guard.Peak();
+            if (result) status = RunStatusName(result->rows.front().status);
+            return result;
+          },
+          [&](long long run, const std::string& message) { return FailedRun(options, run + 1, message); },
+          [](long long, TableRun&) {});
+      EXPECT_FALSE(status.empty()) << name;
+      EXPECT_LE(peak, reserved) << name << ": held " << peak << " bytes, reserved " << reserved;
+      // Reserving far more than a run holds would keep runs waiting for nothing.
+      EXPECT_LE(reserved, 4 * peak + (std::int64_t{8} << 20)) << name << ": held " << peak << " bytes, reserved " << reserved;
+    }
+  }
 }
 
 }  // namespace
