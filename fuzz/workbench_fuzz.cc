@@ -35,13 +35,17 @@ class ByteSource : public ChoiceSource {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The first byte chooses what is fuzzed: the inputs a user hands over
-  // (parameter files, large numbers), or sequences of button presses.
+  // (parameter files, large numbers, sweeps), or sequences of button presses.
   if (size > 0 && data[0] % 8 == 1) {
     fuzzing::FuzzParameterFile(data + 1, size - 1);
     return 0;
   }
   if (size > 0 && data[0] % 8 == 2) {
     fuzzing::FuzzLargeNumbers(data + 1, size - 1);
+    return 0;
+  }
+  if (size > 0 && data[0] % 8 == 3) {
+    fuzzing::FuzzSweeps(data + 1, size - 1);
     return 0;
   }
   ByteSource source(data, size);

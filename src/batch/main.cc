@@ -32,6 +32,7 @@
 #include "experiment/session.h"
 #include "experiment/sweep.h"
 #include "experiment/table_writer.h"
+#include "experiment/utf8_text.h"
 #include "experiment/version.h"
 #include "model/int_text.h"
 
@@ -41,12 +42,18 @@ namespace {
 
 constexpr const char* kProgram = "davrel3-batch";
 
+// A message on standard error, in one line after the program's name. Paths
+// and texts it quotes come from the user: bytes that are not UTF-8 are
+// replaced, so a terminal or a log shows the message whole.
+void Say(const std::string& message) { std::cerr << kProgram << ": " << ValidUtf8(message) << "\n"; }
+
 constexpr const char* kExitStatuses =
     "Exit status:\n"
     "  0  the table was written whole (--design, --sweep, --points: a run's outcome is data), or the\n"
     "     single run(s) finished\n"
     "  1  single-run mode: a commit was refused, or a run failed, stalled or was cancelled (its record or\n"
-    "     summary is printed)\n"
+    "     summary is printed); a table: a run failed and not even its failed row could be built (out of\n"
+    "     memory), so the table ends with the runs before it (with --output, \"complete\": false)\n"
     "  2  bad options, or tables --resume or --merge cannot use: nothing was run and no row printed (the\n"
     "     reason is on standard error)\n"
     "  3  the output could not be written (a full disk, a closed pipe): the reason is on standard error;\n"
@@ -486,11 +493,20 @@ int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPla
     manifest.levels = levels;
     if (auto error = WriteManifest(target, manifest)) throw WriteError{*error};
   }
+  // A run without a row ends the table before it, as an interrupt does,
+  // unless an interrupt had ended it earlier still.
+  if (!complete && outcome.unrecorded && outcome.unrecorded->run == first + written) {
+    std::string message = "the table is incomplete: " + UnrecordedRunText(*outcome.unrecorded) + "; it holds the " +
+                          std::to_string(written) + " runs before it, of " + std::to_string(total);
+    if (file) message += "; " + target + " holds them (--resume " + target + " continues it)";
+    Say(message);
+    return 1;
+  }
   if (!complete) {
     const int signal = outcome.signal != 0 ? outcome.signal : SIGINT;
-    std::cerr << kProgram << ": interrupted after run " << written << " of " << total;
-    if (file) std::cerr << "; " << target << " holds them (--resume " << target << " continues it)";
-    std::cerr << "\n";
+    std::string message = "interrupted after run " + std::to_string(written) + " of " + std::to_string(total);
+    if (file) message += "; " + target + " holds them (--resume " + target + " continues it)";
+    Say(message);
     return InterruptExitStatus(signal);
   }
   return 0;
@@ -702,7 +718,10 @@ int Main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
+    // The parser's messages may quote an argument: mended like every other.
+    std::ostringstream errors;
+    const int code = app.exit(e, std::cout, errors);
+    std::cerr << ValidUtf8(errors.str());
     std::cout.flush();
     if (code == 0 && !std::cout) {
       std::cerr << kProgram << ": cannot write to standard output: " << std::strerror(errno) << "\n";
@@ -751,22 +770,22 @@ int main(int argc, char** argv) {
   try {
     return Main(argc, argv);
   } catch (const UsageError& error) {
-    std::cerr << kProgram << ": " << error.reason << "\n";
+    Say(error.reason);
     return 2;
   } catch (const WriteError& error) {
-    std::cerr << kProgram << ": " << error.reason << "\n";
+    Say(error.reason);
     return 3;
   } catch (const OutputError& error) {
-    std::cerr << kProgram << ": " << error.what() << "\n";
+    Say(error.what());
     return 3;
   } catch (const InputFileError& error) {
-    std::cerr << kProgram << ": " << error.what() << "\n";
+    Say(error.what());
     return 2;
   } catch (const std::bad_alloc&) {
-    std::cerr << kProgram << ": out of memory\n";
+    Say("out of memory");
     return 2;
   } catch (const std::exception& error) {
-    std::cerr << kProgram << ": " << error.what() << "\n";
+    Say(error.what());
     return 2;
   }
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "experiment/utf8_text.h"
+
 namespace davrel3 {
 
 std::vector<std::string> DefiningArguments(const std::vector<std::string>& commandLine,
@@ -20,7 +22,8 @@ std::vector<std::string> DefiningArguments(const std::vector<std::string>& comma
       if (eq == std::string::npos) ++i;  // the value is the next word
       continue;
     }
-    kept.push_back(word);
+    // As the manifest records it: a word that is not UTF-8 is mended there.
+    kept.push_back(ValidUtf8(word));
   }
   return kept;
 }

@@ -36,6 +36,20 @@ std::string FailureMessage(std::exception_ptr error) {
   return "the run ended with an error that gave no reason";
 }
 
+std::string UnrecordedRunText(const UnrecordedRun& run) {
+  std::string building = "it ended with an error that gave no reason";
+  try {
+    std::rethrow_exception(run.building);
+  } catch (const std::bad_alloc&) {
+    building = "there was not enough memory to build it";
+  } catch (const std::exception& e) {
+    if (*e.what() != '\0') building = e.what();
+  } catch (...) {
+  }
+  return "run " + std::to_string(run.run + 1) + " failed (" + FailureMessage(run.failure) +
+         "), and its row could not be built (" + building + ")";
+}
+
 // The shared state of one RunInOrderCore. Workers claim chunks with an
 // atomic compare-and-swap and publish the run each is on in an atomic of
 // their own; the mutex guards only the hand-over of finished chunks and the
@@ -59,6 +73,9 @@ class RunScheduler {
 
   // Whether no run should go on: an interrupt, or a failure that ends the batch.
   bool Stopping() const { return Interrupted() || failed_.load(); }
+  // Whether run `run` should not go on: the batch stops, or it comes after
+  // a run whose result could not be built.
+  bool StopsRun(long long run) const { return Stopping() || run > cut_.load(); }
 
   long long ChunkBegin(long long chunk) const { return first_ + chunk * chunks_.size; }
   long long ChunkEnd(long long chunk) const { return std::min(last_, ChunkBegin(chunk) + chunks_.size); }
@@ -70,7 +87,7 @@ class RunScheduler {
     for (;;) {
       if (Stopping()) return std::nullopt;
       long long next = next_.load();
-      if (next >= chunkCount_) return std::nullopt;
+      if (next >= chunkCount_ || ChunkBegin(next) > cut_.load()) return std::nullopt;
       if (next >= emitted_.load() + chunks_.window) {
         if (!wait) return std::nullopt;
         std::unique_lock lock(mutex_);
@@ -104,6 +121,23 @@ class RunScheduler {
     changed_.notify_all();
   }
 
+  // Run `unrecorded.run` has no result: the batch ends before it, and the
+  // runs after it stop.
+  void Cut(const UnrecordedRun& unrecorded) {
+    {
+      std::lock_guard lock(mutex_);
+      if (!unrecorded_ || unrecorded.run < unrecorded_->run) {
+        unrecorded_ = unrecorded;
+        cut_.store(unrecorded.run);
+      }
+    }
+    changed_.notify_all();
+  }
+  std::optional<UnrecordedRun> Unrecorded() {
+    std::lock_guard lock(mutex_);
+    return unrecorded_;
+  }
+
   void Fail(std::exception_ptr error) {
     {
       std::lock_guard lock(mutex_);
@@ -128,7 +162,7 @@ class RunScheduler {
       const ChunkState& state = ring_[static_cast<std::size_t>(chunk % chunks_.window)];
       if (state.chunk == chunk) return state.completed;
       if (failed_) return std::nullopt;
-      if (Interrupted() && chunk >= next_.load()) return std::nullopt;
+      if ((Interrupted() || ChunkBegin(chunk) > cut_.load()) && chunk >= next_.load()) return std::nullopt;
       if (!wait) return std::nullopt;
       changed_.wait_for(lock, kPoll);
     }
@@ -162,6 +196,8 @@ class RunScheduler {
   MemoryBudget* budget_;
   std::atomic<bool> failed_{false};
   std::exception_ptr error_;
+  std::atomic<long long> cut_{kIdle};  // the earliest run without a result
+  std::optional<UnrecordedRun> unrecorded_;  // under mutex_
 };
 
 RunGuard::RunGuard(RunScheduler& scheduler, long long run, int worker, std::int64_t previousPeak, bool alone)
@@ -171,7 +207,7 @@ RunGuard::~RunGuard() {
   if (held_ > 0 && scheduler_.Budget()) scheduler_.Budget()->Release(held_);
 }
 
-bool RunGuard::StopRequested() const { return evicted_ || scheduler_.Stopping(); }
+bool RunGuard::StopRequested() const { return evicted_ || scheduler_.StopsRun(run_); }
 
 std::int64_t RunGuard::Budget() const {
   return scheduler_.Budget() ? scheduler_.Budget()->Capacity() : std::int64_t{0};
@@ -188,7 +224,7 @@ RunGuard::Need RunGuard::NeedBytes(std::int64_t bytes) {
   if (bytes > peak_) peak_ = bytes;
   if (!budget) return Need::Granted;
   if (bytes > budget->Capacity()) return Need::TooLarge;
-  if (evicted_ || scheduler_.Stopping()) return Need::Stop;
+  if (evicted_ || scheduler_.StopsRun(run_)) return Need::Stop;
   // A run that gave its memory back waits at its start for what it reached
   // before, rather than start, grow and give it back again; a run that
   // found no memory waits for the whole budget.
@@ -204,7 +240,7 @@ RunGuard::Need RunGuard::NeedBytes(std::int64_t bytes) {
   // Waiting is safe for a run that holds nothing, and for the earliest run
   // going: every later one gives its memory back rather than wait.
   if (held_ == 0 || scheduler_.IsEarliestGoing(run_)) {
-    const auto grant = budget->Acquire(more, priority, [this] { return scheduler_.Stopping(); });
+    const auto grant = budget->Acquire(more, priority, [this] { return scheduler_.StopsRun(run_); });
     if (grant == MemoryBudget::Grant::Granted) {
       held_ = want;
       return Need::Granted;
@@ -236,11 +272,14 @@ OrderedRunsOutcome RunInOrderCore(long long first, long long last, int threads, 
       RunGuard guard(scheduler, run, me, peak, alone);
       try {
         if (compute(run, guard)) return true;
+      } catch (const UnrecordedRun& unrecorded) {
+        scheduler.Cut(unrecorded);
+        return false;
       } catch (...) {
         scheduler.Fail(std::current_exception());
         return false;
       }
-      if (scheduler.Stopping()) return false;
+      if (scheduler.StopsRun(run)) return false;
       peak = std::max(peak, guard.Peak());
       alone = alone || guard.WantsAlone();
     }
@@ -252,7 +291,7 @@ OrderedRunsOutcome RunInOrderCore(long long first, long long last, int threads, 
     long long completed = 0;
     for (long long run = scheduler.ChunkBegin(*chunk); run < scheduler.ChunkEnd(*chunk); ++run) {
       scheduler.SetGoing(me, run);
-      if (scheduler.Stopping() || !computeRun(run, me)) break;
+      if (scheduler.StopsRun(run) || !computeRun(run, me)) break;
       ++completed;
     }
     scheduler.SetIdle(me);
@@ -313,6 +352,7 @@ OrderedRunsOutcome RunInOrderCore(long long first, long long last, int threads, 
   }
   for (auto& thread : pool) thread.join();
   if (const auto error = scheduler.Error()) std::rethrow_exception(error);
+  outcome.unrecorded = scheduler.Unrecorded();
   if (outcome.emitted < total) outcome.signal = InterruptSignal();
   return outcome;
 }

@@ -12,7 +12,10 @@
 //   so no run's result depends on what else was running. A run that finds
 //   no memory (std::bad_alloc) runs once more with the whole budget to
 //   itself before it counts as failed;
-// - threads the system will not start mean fewer workers.
+// - threads the system will not start mean fewer workers;
+// - a run whose failed result cannot itself be built (out of memory while
+//   building it) ends the batch at that run: the runs before it are handed
+//   on, nothing from it on, and the outcome says which run and why.
 //
 // Work is handed out in chunks of consecutive runs: a worker claims a chunk
 // with one atomic step, computes its runs into result slots of its own and hands
@@ -76,11 +79,25 @@ class RunGuard {
   bool evicted_ = false;
 };
 
+// A run that failed and whose failed result could not be built either.
+struct UnrecordedRun {
+  long long run = 0;
+  std::exception_ptr failure;  // why the run failed
+  std::exception_ptr building;  // why its failed result could not be built
+};
+
 struct OrderedRunsOutcome {
   long long emitted = 0;  // runs handed on, from the first
   int threads = 0;        // workers that could be started (0: all on the calling thread)
   int signal = 0;         // the interrupt that ended the batch early, 0 if none
+  // The run that ended the batch early because its result could not be
+  // built, if one did (the earliest, when several).
+  std::optional<UnrecordedRun> unrecorded;
 };
+
+// What happened to an unrecorded run, in words: "run 7 failed (...) and its
+// failed row could not be built (...)"; `run` counts from 1.
+std::string UnrecordedRunText(const UnrecordedRun& run);
 
 // How a range of runs is cut up: chunks of `size` consecutive runs, and at
 // most `window` chunks handed out beyond the last one handed on, so the
@@ -95,7 +112,8 @@ struct RunChunks {
 RunChunks ChunksFor(long long total, int threads);
 
 // The untyped core of RunInOrder: `compute` returns true when run `run` has
-// stored its result, false when it stopped at the guard's request. Results
+// stored its result, false when it stopped at the guard's request; it throws
+// an UnrecordedRun when the run has no result and none could be built. Results
 // go to slot (run - first) % chunks.Slots(): a slot is used again only after
 // its run was handed on by emit(run).
 OrderedRunsOutcome RunInOrderCore(long long first, long long last, int threads, MemoryBudget* budget,
@@ -126,21 +144,25 @@ OrderedRunsOutcome RunInOrder(long long first, long long last, int threads, Memo
     return held[static_cast<std::size_t>((run - first) % static_cast<long long>(held.size()))];
   };
   auto computeOne = [&](long long run, RunGuard& guard) {
-    std::optional<Result> result;
-    std::string failure;
+    std::exception_ptr failure;
     try {
-      result = compute(run, guard);
+      std::optional<Result> result = compute(run, guard);
       if (!result) return false;
+      slotOf(run) = std::move(result);
+      return true;
     } catch (const std::bad_alloc&) {
       if (guard.RetryAlone()) return false;
-      failure = FailureMessage(std::current_exception());
+      failure = std::current_exception();
     } catch (...) {
-      failure = FailureMessage(std::current_exception());
+      failure = std::current_exception();
     }
-    // Building the failed result may itself run out of memory: that goes
-    // on to the core, which ends the batch with it.
-    if (!result) result = onError(run, failure);
-    slotOf(run) = std::move(result);
+    // Building the failed result (its message included) may itself run out
+    // of memory: then the run has no result, and the batch ends before it.
+    try {
+      slotOf(run) = onError(run, FailureMessage(failure));
+    } catch (...) {
+      throw UnrecordedRun{run, failure, std::current_exception()};
+    }
     return true;
   };
   auto emitOne = [&](long long run) {

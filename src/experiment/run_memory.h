@@ -21,13 +21,24 @@ namespace davrel3 {
 // that grows with the run, not only expertise and motivation.
 std::int64_t HistoryRowsBytes(std::int64_t rows, std::int64_t agents);
 
+// The most bytes the series rows (series.h) of `rows` timesteps of
+// `agents` agents with `slots` skill slots each can take.
+std::int64_t SeriesRowsBytes(std::int64_t rows, std::int64_t agents, std::int64_t slots);
+
 // What a commit of the sizes the panel holds, and a run of it up to the 246
-// rows a commit sizes, would take. Texts that are not numbers count as 0
-// (the commit refuses them anyway).
-std::int64_t RunStartBytes(const ParameterPanel& panel);
+// rows a commit sizes, would take: the group (and the group it replaces),
+// the task, the division-of-labour counts of every task, the result rows,
+// and with `history` (a run whose series is kept) the per-timestep history
+// with its grid texts and series rows; a run for the table alone keeps none
+// of those. Texts that are not numbers count as 0 (the commit refuses them
+// anyway).
+std::int64_t RunStartBytes(const ParameterPanel& panel, bool history = true);
 
 // What the run on this workbench holds now: RunStartBytes of its panel, with
-// the history at the length it has reached, and room for one more row.
+// the history as allocated by now, the room its next row may take (a history
+// that grows allocates its new arrays beside the old ones) and the series
+// rows of the timesteps reached. A group that serves tables only counts no
+// history.
 std::int64_t RunBytesNow(const Workbench& bench);
 
 // The history limit (expertise and motivation bytes, as RunHistory::ByteLimit

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "experiment/record.h"
+#include "experiment/run_memory.h"
 #include "model/int_text.h"
 
 namespace davrel3 {
@@ -15,6 +16,15 @@ std::string SeriesRows(const Workbench& bench, const RunOutcome& outcome, long l
   const RunHistory& history = bench.State().History;
   const auto& agents = bench.State().System.Agents;
   const std::string runText = IntToStr(run) + ",";
+  // Room for the longest rows at once, as the memory budget counts them: the
+  // text never grows by copying itself.
+  long long rows = 0;
+  for (long long timesteps : outcome.timesteps) rows += std::max(0LL, timesteps);
+  rows = std::min<long long>(rows, std::max<long long>(0, history.Rows - 1));
+  std::size_t widest = 0;
+  for (const auto& agent : agents) widest = std::max(widest, agent.Skills.size());
+  text.reserve(static_cast<std::size_t>(
+      SeriesRowsBytes(rows, history.Agents, static_cast<std::int64_t>(std::min<std::size_t>(widest, kSkillSlots)))));
   long long row = 0;  // the history row of the timestep before the first
   for (std::size_t k = 0; k < outcome.timesteps.size(); ++k) {
     const std::string taskText = runText + IntToStr(static_cast<long long>(k) + 1) + ",";

@@ -11,6 +11,7 @@
 #include "experiment/run_memory.h"
 #include "experiment/series.h"
 #include "experiment/sha256.h"
+#include "experiment/utf8_text.h"
 #include "model/int_text.h"
 
 namespace davrel3 {
@@ -69,16 +70,17 @@ void ApplySessionLevels(Workbench& bench, const SessionOptions& options) {
 
 LevelsSource SessionLevelsSource(const SessionOptions& options, bool perRun) {
   if (options.levelsRotation) return {"rotation", {}, {}};
+  // Names as the manifest records them, mended where they are not UTF-8.
   if (options.levelFile) {
-    LevelsSource source{"file", FileNameOf(options.levelFile->Name), options.levelFile->Sha256};
+    LevelsSource source{"file", ValidUtf8(FileNameOf(options.levelFile->Name)), options.levelFile->Sha256};
     if (ParameterLevelsApply(options) && options.parameterFile) {
-      source.OverName = FileNameOf(options.parameterFileName);
+      source.OverName = ValidUtf8(FileNameOf(options.parameterFileName));
       source.OverSha256 = Sha256Hex(*options.parameterFile);
     }
     return source;
   }
   if (ParameterLevelsApply(options) && options.parameterFile) {
-    return {"parameters", FileNameOf(options.parameterFileName), Sha256Hex(*options.parameterFile)};
+    return {"parameters", ValidUtf8(FileNameOf(options.parameterFileName)), Sha256Hex(*options.parameterFile)};
   }
   if (perRun) return {"profile", "each run's configuration or condition", {}};
   InMemoryPanel panel;
@@ -247,7 +249,9 @@ std::optional<TableRun> RunTableSession(const SessionOptions& options, long long
     bench.SetObserver(observer);
   }
   // Rows need no per-timestep history and no grid texts; series rows do.
+  // Neither needs the log of every performed unit (the counts are kept).
   bench.State().TablesOnly = !withSeries;
+  bench.State().Labour.KeepUnits = false;
   RunOutcome outcome;
   ParameterValues atStart;
   bool started = false;
@@ -255,7 +259,7 @@ std::optional<TableRun> RunTableSession(const SessionOptions& options, long long
   if (!refusal && guard) {
     // Reserved before the commit allocates anything, so runs that would not
     // fit side by side never hold their memory at once.
-    const std::int64_t need = RunStartBytes(panel);
+    const std::int64_t need = RunStartBytes(panel, withSeries);
     const auto granted = guard->NeedBytes(need);
     if (granted == RunGuard::Need::Stop) return std::nullopt;
     if (granted == RunGuard::Need::TooLarge) {
@@ -363,6 +367,8 @@ SessionShape CommittedShape(const SessionOptions& options, const std::optional<C
       CommitSession(bench, options);
     }
   });
+  // A commit that found no memory says nothing of the group it would commit.
+  if (refusal && *refusal == kNoMemoryForCommit) throw std::bad_alloc();
   SessionShape shape;
   if (refusal) return shape;
   shape.agents = bench.State().System.NrOfAgents;

@@ -134,6 +134,8 @@ std::vector<TableRow> RunDesign(const SessionOptions& options);
 // What a table run will show, from its commit alone (steps 1 to 6, or with a
 // condition the design's commit), without START: the group size it commits
 // (0 if the commit is refused) and its rows (one per task, at least one).
+// Throws std::bad_alloc when the commit found no memory: the group it would
+// commit is then not known.
 struct SessionShape {
   int agents = 0;
   long long rows = 1;

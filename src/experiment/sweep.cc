@@ -384,22 +384,71 @@ void ForEachRun(long long first, long long last, int threads, const std::functio
 
 }  // namespace
 
-PlanShape MeasurePlan(const SessionOptions& base, const SweepPlan& plan, long long first, long long last,
-                      int threads) {
+namespace {
+
+PlanShape MeasureEveryRun(const SessionOptions& base, const SweepPlan& plan, long long first, long long last,
+                          int threads) {
   std::atomic<int> agents{0};
   std::atomic<long long> rows{0};
-  ForEachRun(0, plan.Runs(), threads, [&](long long run) {
-    SessionShape shape;
-    try {
-      shape = CommittedShape(plan.OptionsOf(base, run), plan.ConditionOf(run));
-    } catch (...) {
-      // The run itself will show what went wrong, in a failed row.
-    }
+  auto measure = [&](long long run) {
+    const SessionShape shape = CommittedShape(plan.OptionsOf(base, run), plan.ConditionOf(run));
     for (int seen = agents.load(); shape.agents > seen && !agents.compare_exchange_weak(seen, shape.agents);) {
     }
     if (run >= first && run < last) rows += shape.rows;
+  };
+  // Dry commits that found no memory while others ran beside them, to be
+  // tried again alone; `lost` when even that list could not grow.
+  std::mutex retryMutex;
+  std::vector<long long> retry;
+  std::atomic<bool> lost{false};
+  ForEachRun(0, plan.Runs(), threads, [&](long long run) {
+    try {
+      measure(run);
+    } catch (const std::bad_alloc&) {
+      try {
+        std::lock_guard lock(retryMutex);
+        retry.push_back(run);
+      } catch (...) {
+        lost = true;
+      }
+    } catch (...) {
+      // The run itself will show what went wrong, in a failed row.
+    }
   });
+  auto measureAlone = [&](long long run) {
+    try {
+      measure(run);
+    } catch (const std::bad_alloc&) {
+      throw PlanMeasureError("there is not enough memory to commit the group of run " + IntToStr(run + 1) +
+                             ", from which the table's agent columns are sized; nothing was run");
+    } catch (...) {
+    }
+  };
+  if (lost) {
+    // Which runs went without is not known: all of them again, one by one.
+    agents = 0;
+    rows = 0;
+    for (long long run = 0; run < plan.Runs() && !Interrupted(); ++run) measureAlone(run);
+  } else {
+    std::sort(retry.begin(), retry.end());
+    for (long long run : retry) {
+      if (Interrupted()) break;
+      measureAlone(run);
+    }
+  }
   return PlanShape{agents.load(), rows.load()};
+}
+
+}  // namespace
+
+PlanShape MeasurePlan(const SessionOptions& base, const SweepPlan& plan, long long first, long long last,
+                      int threads) {
+  try {
+    return MeasureEveryRun(base, plan, first, last, threads);
+  } catch (const std::bad_alloc&) {
+    // Outside any one run's commit: the measure itself found no memory.
+    throw PlanMeasureError("there is not enough memory to size the table's agent columns; nothing was run");
+  }
 }
 
 OrderedRunsOutcome RunSweep(const SessionOptions& base, const SweepPlan& plan, long long first, long long last,

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,13 @@ void ShardRange(long long runs, long long k, long long n, long long& first, long
 struct PlanShape {
   int agents = 0;
   long long rows = 0;
+};
+// A dry commit that finds no memory is tried once more, alone, after the
+// others; if it finds none then either, the table cannot be sized and
+// MeasurePlan throws PlanMeasureError naming the run.
+class PlanMeasureError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 PlanShape MeasurePlan(const SessionOptions& base, const SweepPlan& plan, long long first, long long last,
                       int threads);

@@ -51,9 +51,6 @@ class DeferredPanel : public ParameterPanel {
   std::optional<bool> entranceEnabled_, entranceVisible_;
 };
 
-const char* const kNoMemoryForCommit =
-    "There is not enough memory to build this parameter set; nothing was changed";
-
 }  // namespace
 
 void CheckSizes(long long agents, long long skills, long long cycles, long long actions, long long tasks,

@@ -27,6 +27,11 @@ class CommitRefused : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The message of a commit refused because the machine had too little memory
+// for it; another time, with more memory free, the same commit may go through.
+inline constexpr const char* kNoMemoryForCommit =
+    "There is not enough memory to build this parameter set; nothing was changed";
+
 // Limits a commit checks before it allocates anything.
 inline constexpr long long kMaxAgentSkills = 100000;      // NrofAg x NrofSkills
 inline constexpr long long kMaxTasks = 10000;             // NrOfTasks

@@ -82,6 +82,37 @@ TEST(Workers, AnExceptionInARunBecomesThatRunsFailedResult) {
   }
 }
 
+// A failed run whose failed result cannot be built either (no memory for
+// it) ends the batch there, as an interrupt would: every run before it is
+// handed on, none after it, and the outcome names it.
+TEST(Workers, AFailedRunWithoutAResultEndsTheBatchAfterTheRunsBeforeIt) {
+  for (int threads : {1, 4}) {
+    std::vector<long long> runs;
+    const auto outcome = RunInOrder<Result>(
+        0, 400, threads, nullptr,
+        [](long long run, RunGuard& guard) -> std::optional<Result> {
+          if (run == 37 || run == 90) throw std::runtime_error("the commit broke");
+          return Uneven(run, guard);
+        },
+        [](long long run, const std::string& message) -> Result {
+          if (run == 37 || run == 90) throw std::bad_alloc();
+          return Result{run, message};
+        },
+        [&](long long run, Result&) { runs.push_back(run); });
+    ASSERT_EQ(runs.size(), 37u) << threads;
+    for (std::size_t i = 0; i < runs.size(); ++i) EXPECT_EQ(runs[i], static_cast<long long>(i));
+    EXPECT_EQ(outcome.emitted, 37);
+    EXPECT_EQ(outcome.signal, 0);
+    ASSERT_TRUE(outcome.unrecorded.has_value());
+    EXPECT_EQ(outcome.unrecorded->run, 37);
+    EXPECT_EQ(UnrecordedRunText(*outcome.unrecorded),
+              "run 38 failed (the commit broke), and its row could not be built (there was not enough memory to "
+              "build it)");
+  }
+  // Without such a run the outcome names none.
+  EXPECT_FALSE(Collect(0, 20, 3, nullptr, Uneven).outcome.unrecorded.has_value());
+}
+
 TEST(Workers, AFailingOutputStopsTheBatchAndReachesTheCaller) {
   std::atomic<int> computed{0};
   int emitted = 0;

@@ -228,6 +228,34 @@ TEST(Table, PlansThatCannotRunAreRefusedWithExit2BeforeAnyRow) {
   EXPECT_EQ(RunBatchShell("--set NrofAg=0", false).exitCode, 1);
 }
 
+// A path that is not UTF-8 (a file name made on another system) is quoted
+// with its bad bytes replaced, whichever option names it.
+TEST(Table, PathsThatAreNotUtf8AreMendedInMessages) {
+  const std::string bad = TempPath("caf\xe9\xff.csv");
+  for (const std::string option : {"--points", "--parameters", "--levels", "--design --resume", "--merge",
+                                   "--design --output"}) {
+    const std::string path = option == "--design --output" ? bad + "/table.csv" : bad;
+    const auto err = testing::RunBatchErrors(option + " '" + path + "'");
+    EXPECT_NE(err.exitCode, 0) << option;
+    EXPECT_EQ(err.out.find('\xff'), std::string::npos) << option << ": " << err.out;
+    EXPECT_EQ(err.out.find('\xe9'), std::string::npos) << option << ": " << err.out;
+    EXPECT_NE(err.out.find("caf\xEF\xBF\xBD"), std::string::npos) << option << ": " << err.out;
+    EXPECT_EQ(err.out.rfind("davrel3-batch: ", 0), 0u) << err.out;
+  }
+  // Such names are mended in the manifest too, and a resume with the same
+  // command finds it made by that command and with those levels.
+  const std::string levels = TempPath("l\xff.csv");
+  { std::ofstream(levels) << "agent,skill,expertise,motivation\n1,1,15,15\n"; }
+  const std::string command = "--sweep Dur=5,6 --levels '" + levels + "' ";
+  ASSERT_EQ(RunBatchShell(command + "--output '" + bad + "'", false).exitCode, 0);
+  const auto resumed = RunBatchShell(command + "--resume '" + bad + "'", true);
+  EXPECT_EQ(resumed.exitCode, 0) << resumed.out;
+  // The parser's own messages quote arguments too.
+  const auto parse = testing::RunBatchErrors("--config 'n\xffo'");
+  EXPECT_EQ(parse.exitCode, 2);
+  EXPECT_EQ(parse.out.find('\xff'), std::string::npos) << parse.out;
+}
+
 TEST(Table, SeriesHoldsTheRecordsHistoryAndJoinsTheTableByRun) {
   const std::string series = TempPath("series.csv");
   const auto result = RunBatch({"--sweep", "NrofAg=2,3", "--set", "NrofSkills=2", "--set", "Action=2", "--set",

@@ -1,6 +1,8 @@
 #include "failing_allocator.h"
 
 #include <atomic>
+#include <malloc.h>
+
 #include <cstdlib>
 #include <new>
 
@@ -9,6 +11,23 @@ namespace {
 std::atomic<long long> remaining{0};  // 0: not armed
 std::atomic<bool> failed{false};
 std::atomic<long long> count{0};
+std::atomic<unsigned long long> largest{0};  // 0: any size
+std::atomic<long long> live{0};
+std::atomic<long long> peak{0};
+
+void* Counted(void* p) {
+  const long long now = live.fetch_add(static_cast<long long>(malloc_usable_size(p))) +
+                        static_cast<long long>(malloc_usable_size(p));
+  for (long long seen = peak.load(); now > seen && !peak.compare_exchange_weak(seen, now);) {
+  }
+  return p;
+}
+
+void Free(void* p) {
+  if (!p) return;
+  live.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
+  std::free(p);
+}
 
 void* Allocate(std::size_t size) {
   count.fetch_add(1, std::memory_order_relaxed);
@@ -16,7 +35,9 @@ void* Allocate(std::size_t size) {
     failed = true;
     throw std::bad_alloc();
   }
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  const unsigned long long limit = largest.load(std::memory_order_relaxed);
+  if (limit > 0 && size > limit) throw std::bad_alloc();
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return Counted(p);
   throw std::bad_alloc();
 }
 
@@ -29,12 +50,18 @@ void FailAllocation(long long n) {
   remaining = n;
 }
 
+void FailAllocationsOver(unsigned long long bytes) { largest = bytes; }
+
 bool StopFailing() {
   remaining = 0;
+  largest = 0;
   return failed.exchange(false);
 }
 
 long long AllocationCount() { return count.load(); }
+long long LiveBytes() { return live.load(); }
+long long PeakBytes() { return peak.load(); }
+void ResetPeakBytes() { peak = live.load(); }
 void ResetAllocationCount() { count = 0; }
 
 }  // namespace davrel3::testing
@@ -55,9 +82,9 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return nullptr;
   }
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { Free(p); }
+void operator delete[](void* p) noexcept { Free(p); }
+void operator delete(void* p, std::size_t) noexcept { Free(p); }
+void operator delete[](void* p, std::size_t) noexcept { Free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Free(p); }

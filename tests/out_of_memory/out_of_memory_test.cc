@@ -3,17 +3,27 @@
 // leaves START enabled, and neither ever lets std::bad_alloc escape.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "experiment/record.h"
 #include "experiment/session.h"
+#include "experiment/sweep.h"
+#include "experiment/thread_start.h"
 #include "failing_allocator.h"
 
 namespace davrel3 {
 namespace {
 
+using testing::AllocationCount;
 using testing::FailAllocation;
+using testing::FailAllocationsOver;
+using testing::LiveBytes;
+using testing::PeakBytes;
+using testing::ResetPeakBytes;
+using testing::ResetAllocationCount;
 using testing::StopFailing;
 
 // Everything a commit could change, as one text.
@@ -128,6 +138,129 @@ TEST(OutOfMemory, ADrawThatRunsOutFailsTheRun) {
   EXPECT_EQ(outcome.status, RunStatus::Failed);
   EXPECT_EQ(outcome.message, "The run ended, but there is not enough memory to draw its results");
   EXPECT_TRUE(bench.StartEnabled());
+}
+
+// Workers: once a thread is running, nothing may fail before it is kept, or
+// the process ends when the unkept thread is destroyed. The allocation after
+// each start fails; the threads already started are all kept and joined.
+TEST(OutOfMemory, WorkersStartedBeforeAnAllocationFailsAreKept) {
+  for (int wanted : {1, 2, 8}) {
+    std::atomic<int> ran{0};
+    int launched = 0;
+    auto launch = [&](const std::function<void()>& body) {
+      std::thread thread(body);
+      ++launched;
+      FailAllocation(1);
+      return thread;
+    };
+    auto threads = StartThreads(wanted, [&] { ++ran; }, launch);
+    StopFailing();
+    EXPECT_GE(threads.size(), 1u) << wanted;
+    EXPECT_EQ(threads.size(), static_cast<std::size_t>(launched)) << "a started thread was not kept";
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(ran.load(), launched);
+  }
+}
+
+// Sizing a table: a dry commit that runs out of memory says nothing of its
+// group, so it is tried again rather than counted as no agents.
+SweepPlan GroupSweep(const std::string& values) {
+  SweepPlan plan;
+  Sweep sweep;
+  EXPECT_EQ(ParseSweep("NrofAg=" + values, sweep), std::nullopt);
+  plan.sweeps.push_back(sweep);
+  return plan;
+}
+
+TEST(OutOfMemory, ADryCommitThatRunsOutIsTriedAgainAndTheTableIsSizedRight) {
+  const SessionOptions base;
+  const SweepPlan plan = GroupSweep("3,9,5");
+  ResetAllocationCount();
+  const PlanShape whole = MeasurePlan(base, plan, 0, 3, 1);
+  const long long allocations = AllocationCount();
+  ASSERT_EQ(whole.agents, 9);
+  ASSERT_EQ(whole.rows, 3);
+  int failed = 0, refused = 0;
+  for (long long n = 1; n <= allocations; n += std::max<long long>(1, allocations / 300)) {
+    FailAllocation(n);
+    try {
+      const PlanShape shape = MeasurePlan(base, plan, 0, 3, 1);
+      EXPECT_EQ(shape.agents, 9) << "allocation " << n;
+      EXPECT_EQ(shape.rows, 3) << "allocation " << n;
+    } catch (const PlanMeasureError& error) {
+      // Only outside every run's commit, where nothing can be tried again.
+      EXPECT_EQ(std::string(error.what()),
+                "there is not enough memory to size the table's agent columns; nothing was run");
+      ++refused;
+    }
+    failed += StopFailing() ? 1 : 0;
+  }
+  EXPECT_GT(failed, 100);
+  EXPECT_LT(refused, 5) << "nearly every allocation is a run's and can be tried again";
+}
+
+TEST(OutOfMemory, AGroupThatCannotBeCommittedEvenAloneRefusesThePlan) {
+  const SessionOptions base;
+  // 3000 agents need history arrays far larger than the small groups'.
+  const SweepPlan plan = GroupSweep("3,3000,5");
+  FailAllocationsOver(std::uint64_t{64} << 20);
+  std::string message;
+  try {
+    MeasurePlan(base, plan, 0, 3, 2);
+  } catch (const PlanMeasureError& error) {
+    message = error.what();
+  }
+  StopFailing();
+  EXPECT_EQ(message,
+            "there is not enough memory to commit the group of run 2, from which the table's agent columns are "
+            "sized; nothing was run");
+}
+
+// What a batch reserves for a run bounds what the run allocates: at no
+// moment does a run hold more than the most it asked its guard for, whether
+// it keeps a history (series) or serves the table alone, with many tasks,
+// a long history, a large task or a large group.
+TEST(RunMemory, ARunNeverHoldsMoreThanItReserved) {
+  const std::vector<std::vector<std::pair<Field, std::string>>> shapes = {
+      {},
+      {{Field::Cycle, "3000"}},
+      {{Field::NrofAg, "100"}, {Field::NrofSkills, "100"}, {Field::Cycle, "1"}, {Field::Action, "1"},
+       {Field::Dur, "1"}, {Field::NrOfTasks, "400"}},
+      {{Field::NrofSkills, "100"}, {Field::Cycle, "20000"}, {Field::Action, "100"}, {Field::Dur, "1"},
+       {Field::NrOfTasks, "3"}},
+      {{Field::NrofAg, "300"}, {Field::NrofSkills, "40"}, {Field::Cycle, "4"}, {Field::Action, "10"},
+       {Field::NrOfTasks, "2"}},
+  };
+  for (const bool series : {false, true}) {
+    for (const auto& sets : shapes) {
+      SessionOptions options;
+      options.sets = sets;
+      std::ostringstream label;
+      label << (series ? "series" : "table");
+      for (const auto& [field, text] : sets) label << ' ' << FieldName(field) << '=' << text;
+      const std::string name = label.str();
+      MemoryBudget budget(std::int64_t{1} << 40);
+      long long peak = 0, reserved = 0;
+      std::string status;
+      RunInOrder<TableRun>(
+          0, 1, 1, &budget,
+          [&](long long run, RunGuard& guard) -> std::optional<TableRun> {
+            ResetPeakBytes();
+            const long long before = LiveBytes();
+            auto result = RunGuarded(options, std::nullopt, run + 1, series, guard);
+            peak = PeakBytes() - before;
+            reserved = guard.Peak();
+            if (result) status = RunStatusName(result->rows.front().status);
+            return result;
+          },
+          [&](long long run, const std::string& message) { return FailedRun(options, run + 1, message); },
+          [](long long, TableRun&) {});
+      EXPECT_FALSE(status.empty()) << name;
+      EXPECT_LE(peak, reserved) << name << ": held " << peak << " bytes, reserved " << reserved;
+      // Reserving far more than a run holds would keep runs waiting for nothing.
+      EXPECT_LE(reserved, 4 * peak + (std::int64_t{8} << 20)) << name << ": held " << peak << " bytes, reserved " << reserved;
+    }
+  }
 }
 
 }  // namespace
