@@ -9,8 +9,12 @@
 namespace davrel3 {
 namespace {
 
-double Checked(double value, const char* what) {
-  if (!std::isfinite(value)) throw RunFault(std::string(what) + " is not a finite number");
+[[noreturn, gnu::cold, gnu::noinline]] void ThrowNotFinite(const char* what) {
+  throw RunFault(std::string(what) + " is not a finite number");
+}
+
+inline double Checked(double value, const char* what) {
+  if (!std::isfinite(value)) ThrowNotFinite(what);
   return value;
 }
 
@@ -23,6 +27,14 @@ void SetPerformedAt(TSkill& skill, long long n, bool value) {
 void RecordSkill(RunHistory& history, int i, int j, long long row, const TSkill& skill) {
   if (j >= kSkillSlots || row >= history.Rows || i >= history.Agents) return;
   RecordLevels(history, row, i, j, skill.Expertise, skill.Motivation);
+}
+
+// Forgetting and the motivation rule of a skill the agent did not perform.
+void Idle(TSkill& skill, long long n) {
+  SetPerformedAt(skill, n, false);
+  skill.TimeNeeded = 0;
+  Forget(skill);
+  UpdateMotivation(skill);
 }
 
 // The performed unit's text "12/3" in the task grid and the chart window's
@@ -112,25 +124,20 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   agent.Available = true;
 }
 
+namespace {
+
 void IdleInTask(RunContext& ctx, int i, int j, long long n, long long row) {
   TSkill& skill = ctx.state.System.Agents[i].Skills[j];
-  SetPerformedAt(skill, n, false);
-  skill.TimeNeeded = 0;
-  Forget(skill);
-  UpdateMotivation(skill);
+  Idle(skill, n);
   RecordSkill(ctx.state.History, i, j, row, skill);
 }
 
-void IdleOutsideTask(TSkill& skill, long long n) {
-  SetPerformedAt(skill, n, false);
-  skill.TimeNeeded = 0;
-  Forget(skill);
-  UpdateMotivation(skill);
-}
+void IdleOutsideTask(TSkill& skill, long long n) { Idle(skill, n); }
 
 void UpdateAgent(RunContext& ctx, int i, long long n, int k, long long row) {
   TAgent& agent = ctx.state.System.Agents[i];
-  for (int j = 0; j < static_cast<int>(agent.Skills.size()); ++j) {
+  const int skills = static_cast<int>(agent.Skills.size());
+  for (int j = 0; j < skills; ++j) {
     TSkill& skill = agent.Skills[j];
     if (skill.Chosen && skill.InTask) {
       PerformSkill(ctx, i, j, n, k, row);
@@ -146,21 +153,35 @@ void UpdateAgent(RunContext& ctx, int i, long long n, int k, long long row) {
   agent.RunWorkTime = runWork;
 }
 
+}  // namespace
+
 void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
   TSystem& system = ctx.state.System;
   RunHistory& history = ctx.state.History;
   const int agents = static_cast<int>(system.Agents.size());
   // A group for tables only keeps no rows.
   const bool recorded = row < history.Rows && agents == history.Agents;
+  // The task's row and the totals row (NrOfTasks as START converted it) are
+  // the same for every agent: made valid once, where the first agent's
+  // values are written, and then written straight.
+  const long long totalsRow = static_cast<long long>(ctx.parameters[Field::NrOfTasks]) + 1;
+  double* taskRow = nullptr;
+  double* totals = nullptr;
   for (int i = 0; i < agents; ++i) {
     if (system.Agents[i].Present) UpdateAgent(ctx, i, n, k, row);
     const TAgent& agent = system.Agents[i];
     if (recorded) RecordStepWork(history, row, i, agent.StepWorkTime);
-    EnsureTaskWorkRow(history, k, agents);
-    history.TaskWorkHistory[k][i] = agent.TaskWorkTime;
-    const long long totalsRow = static_cast<long long>(ctx.parameters[Field::NrOfTasks]) + 1;
-    EnsureTaskWorkRow(history, totalsRow, agents);
-    history.TaskWorkHistory[totalsRow][i] = agent.RunWorkTime;
+    if (i == 0) {
+      EnsureTaskWorkRow(history, k, agents);
+      history.TaskWorkHistory[static_cast<std::size_t>(k)][0] = agent.TaskWorkTime;
+      EnsureTaskWorkRow(history, totalsRow, agents);
+      history.TaskWorkHistory[static_cast<std::size_t>(totalsRow)][0] = agent.RunWorkTime;
+      taskRow = history.TaskWorkHistory[static_cast<std::size_t>(k)].data();
+      totals = history.TaskWorkHistory[static_cast<std::size_t>(totalsRow)].data();
+    } else {
+      taskRow[i] = agent.TaskWorkTime;
+      totals[i] = agent.RunWorkTime;
+    }
     if (agent.StepWorkTime > system.StepDuration) system.StepDuration = agent.StepWorkTime;
   }
   if (recorded) RecordStepWork(history, row, agents, system.StepDuration);
