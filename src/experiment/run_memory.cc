@@ -67,12 +67,13 @@ std::int64_t RunStartBytes(const ParameterPanel& panel) {
   return Plus(bytes, kBaseBytes);
 }
 
-std::int64_t RunBytesNow(const Workbench& bench) {
+std::int64_t RunBytesNow(const Workbench& bench) { return RunBytesNow(bench, RunStartBytes(bench.Panel())); }
+
+std::int64_t RunBytesNow(const Workbench& bench, std::int64_t startBytes) {
   const auto& history = bench.State().History;
   const std::int64_t agents = bench.State().System.NrOfAgents;
   const std::int64_t rows = std::max<std::int64_t>(history.HistoryLength, kDefaultHistoryLength) + 2;
-  const std::int64_t start = RunStartBytes(bench.Panel());
-  return Plus(start, HistoryRowsBytes(rows - (kDefaultHistoryLength + 1), agents));
+  return Plus(startBytes, HistoryRowsBytes(rows - (kDefaultHistoryLength + 1), agents));
 }
 
 std::int64_t HistoryLimitFor(std::int64_t budget) {

@@ -29,6 +29,8 @@ std::int64_t RunStartBytes(const ParameterPanel& panel);
 // What the run on this workbench holds now: RunStartBytes of its panel, with
 // the history at the length it has reached, and room for one more row.
 std::int64_t RunBytesNow(const Workbench& bench);
+// The same with RunStartBytes of its panel worked out before.
+std::int64_t RunBytesNow(const Workbench& bench, std::int64_t startBytes);
 
 // The history limit (expertise and motivation bytes, as RunHistory::ByteLimit
 // counts them) that keeps a run's whole per-timestep history within

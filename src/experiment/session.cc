@@ -209,7 +209,11 @@ class GuardObserver : public RunObserver {
  public:
   GuardObserver(const Workbench& bench, RunGuard& guard) : bench_(bench), guard_(guard) {}
   bool CancelRequested() override {
-    const std::int64_t now = std::min(RunBytesNow(bench_), guard_.Budget());
+    // The sizes the panel holds cannot change while the run goes: what they
+    // take is worked out at the first timestep's end, the history's growth
+    // at every one.
+    if (!startBytes_) startBytes_ = RunStartBytes(bench_.Panel());
+    const std::int64_t now = std::min(RunBytesNow(bench_, *startBytes_), guard_.Budget());
     if (guard_.NeedBytes(now) != RunGuard::Need::Granted) return true;
     return guard_.StopRequested();
   }
@@ -217,6 +221,7 @@ class GuardObserver : public RunObserver {
  private:
   const Workbench& bench_;
   RunGuard& guard_;
+  std::optional<std::int64_t> startBytes_;
 };
 
 std::string MemoryText(std::int64_t bytes) {
@@ -241,6 +246,8 @@ std::optional<TableRun> RunTableSession(const SessionOptions& options, long long
   }
   // Rows need no per-timestep history and no grid texts; series rows do.
   bench.State().TablesOnly = !withSeries;
+  // Nor do they need the log of every performed unit (the counts are kept).
+  bench.State().Labour.KeepUnits = withSeries;
   RunOutcome outcome;
   ParameterValues atStart;
   bool started = false;
