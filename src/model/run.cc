@@ -164,8 +164,8 @@ void ResetTaskUnits(RunContext& ctx) {
   for (int a = 0; a < actions; ++a) {
     const auto column = static_cast<std::size_t>(SkillColumn(ctx.state.WindowStart + a, skills));
     for (int c = 0; c < task.Cycles; ++c) {
-      task.Units[c][column].Performed = false;
-      task.Units[c][column].Open = true;
+      TaskUnit(task, c, column).Performed = false;
+      TaskUnit(task, c, column).Open = true;
     }
     if (ctx.columns != nullptr) ctx.columns->MarkStale(static_cast<long long>(column));
   }
