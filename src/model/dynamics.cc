@@ -18,6 +18,39 @@ inline double Checked(double value, const char* what) {
   return value;
 }
 
+// The three state rules, inlined where the run applies them.
+inline void LearnRule(TSkill& skill) {
+  if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
+  double e = skill.Expertise + (skill.ExpMax - skill.Expertise) / skill.ExpMax * skill.LearnSpeed;
+  if (e > skill.ExpMax) e = skill.ExpMax;
+  skill.Expertise = Checked(e, "expertise");
+}
+
+inline void ForgetRule(TSkill& skill) {
+  const double range = skill.ExpMax - skill.ForgetSpeed;
+  if (range == 0) throw RunFault("division by zero: ExpMax - ForgetSpeed is 0");
+  double e = (skill.Expertise - skill.ForgetSpeed) * skill.ExpMax / range;
+  if (e < 0) e = 0;
+  skill.Expertise = Checked(e, "expertise");
+}
+
+inline void MotivationRule(TSkill& skill) {
+  double m = skill.Motivation;
+  if (skill.Chosen) {
+    if (m > 1.0) skill.RestCredit += 1;
+    const double range = skill.MotMax - skill.BoreRate;
+    if (range == 0) throw RunFault("division by zero: MotMax - BoreRate is 0");
+    m = (m - skill.BoreRate) * skill.MotMax / range;
+    if (m < 0) m = 0;
+    skill.Motivation = Checked(m, "motivation");
+  } else if (skill.RestCredit > 0) {
+    if (skill.MotMax == 0) throw RunFault("division by zero: MotMax is 0");
+    m = m + (skill.MotMax - m) / skill.MotMax * skill.RestRate;
+    skill.Motivation = Checked(m, "motivation");
+    skill.RestCredit -= 1;
+  }
+}
+
 void SetPerformedAt(TSkill& skill, long long n, bool value) {
   // The record holds timesteps 0 to 999; later timesteps are not kept.
   if (n >= 0 && n < static_cast<long long>(skill.PerformedAt.size())) skill.PerformedAt[n] = value;
@@ -33,8 +66,8 @@ void RecordSkill(RunHistory& history, int i, int j, long long row, const TSkill&
 void Idle(TSkill& skill, long long n) {
   SetPerformedAt(skill, n, false);
   skill.TimeNeeded = 0;
-  Forget(skill);
-  UpdateMotivation(skill);
+  ForgetRule(skill);
+  MotivationRule(skill);
 }
 
 // The performed unit's text "12/3" in the task grid and the chart window's
@@ -53,37 +86,11 @@ void ShowPerformedUnit(RunContext& ctx, int i, int j, int c, long long n, int k)
 
 }  // namespace
 
-void Learn(TSkill& skill) {
-  if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
-  double e = skill.Expertise + (skill.ExpMax - skill.Expertise) / skill.ExpMax * skill.LearnSpeed;
-  if (e > skill.ExpMax) e = skill.ExpMax;
-  skill.Expertise = Checked(e, "expertise");
-}
+void Learn(TSkill& skill) { LearnRule(skill); }
 
-void Forget(TSkill& skill) {
-  const double range = skill.ExpMax - skill.ForgetSpeed;
-  if (range == 0) throw RunFault("division by zero: ExpMax - ForgetSpeed is 0");
-  double e = (skill.Expertise - skill.ForgetSpeed) * skill.ExpMax / range;
-  if (e < 0) e = 0;
-  skill.Expertise = Checked(e, "expertise");
-}
+void Forget(TSkill& skill) { ForgetRule(skill); }
 
-void UpdateMotivation(TSkill& skill) {
-  double m = skill.Motivation;
-  if (skill.Chosen) {
-    if (m > 1.0) skill.RestCredit += 1;
-    const double range = skill.MotMax - skill.BoreRate;
-    if (range == 0) throw RunFault("division by zero: MotMax - BoreRate is 0");
-    m = (m - skill.BoreRate) * skill.MotMax / range;
-    if (m < 0) m = 0;
-    skill.Motivation = Checked(m, "motivation");
-  } else if (skill.RestCredit > 0) {
-    if (skill.MotMax == 0) throw RunFault("division by zero: MotMax is 0");
-    m = m + (skill.MotMax - m) / skill.MotMax * skill.RestRate;
-    skill.Motivation = Checked(m, "motivation");
-    skill.RestCredit -= 1;
-  }
-}
+void UpdateMotivation(TSkill& skill) { MotivationRule(skill); }
 
 void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long row) {
   ModelState& state = ctx.state;
@@ -118,8 +125,8 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   const double stepWork = Checked(agent.StepWorkTime + timeNeeded, "the step work time");
   skill.TimeNeeded = timeNeeded;
   agent.StepWorkTime = stepWork;
-  Learn(skill);
-  UpdateMotivation(skill);
+  LearnRule(skill);
+  MotivationRule(skill);
   RecordSkill(state.History, i, j, row, skill);
   agent.Available = true;
 }
