@@ -2,6 +2,8 @@
 // whole design, and groups as large as the up-downs allow.
 #include <benchmark/benchmark.h>
 
+#include "experiment/memory_budget.h"
+#include "experiment/run_memory.h"
 #include "experiment/session.h"
 #include "experiment/sweep.h"
 #include "model/dynamics.h"
@@ -86,6 +88,9 @@ void BM_Scale(benchmark::State& state) {
     state.PauseTiming();
     InMemoryPanel panel;
     Workbench bench(panel);
+    // The runner's default budget (half the machine's memory), so that the
+    // largest group's history, about 2 GB, has room to finish.
+    SetMemoryBudget(bench, DefaultMemoryBudget());
     StartUp(bench);
     panel.SetText(Field::NrofAg, IntToStr(agents));
     panel.SetText(Field::NrofSkills, IntToStr(skills));

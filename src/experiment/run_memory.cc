@@ -111,10 +111,12 @@ std::int64_t ArrayBytes(const std::vector<T>& array, std::int64_t width) {
 }  // namespace
 
 std::int64_t RunBytesNow(const Workbench& bench) {
+  return RunBytesNow(bench, RunStartBytes(bench.Panel(), !bench.State().TablesOnly));
+}
+
+std::int64_t RunBytesNow(const Workbench& bench, std::int64_t start) {
   const ModelState& state = bench.State();
-  const bool history = !state.TablesOnly;
-  const std::int64_t start = RunStartBytes(bench.Panel(), history);
-  if (!history) return start;
+  if (state.TablesOnly) return start;
   const RunHistory& h = state.History;
   const std::int64_t agents = h.Agents;
   // What the start counted of the history: its first 246 rows twice.

@@ -40,6 +40,8 @@ std::int64_t RunStartBytes(const ParameterPanel& panel, bool history = true);
 // rows of the timesteps reached. A group that serves tables only counts no
 // history.
 std::int64_t RunBytesNow(const Workbench& bench);
+// The same with RunStartBytes of its panel worked out before.
+std::int64_t RunBytesNow(const Workbench& bench, std::int64_t startBytes);
 
 // The history limit (expertise and motivation bytes, as RunHistory::ByteLimit
 // counts them) that keeps a run's whole per-timestep history within

@@ -218,7 +218,11 @@ class GuardObserver : public RunObserver {
  public:
   GuardObserver(const Workbench& bench, RunGuard& guard) : bench_(bench), guard_(guard) {}
   bool CancelRequested() override {
-    const std::int64_t now = std::min(RunBytesNow(bench_), guard_.Budget());
+    // The sizes the panel holds cannot change while the run goes: what they
+    // take is worked out at the first timestep's end, the history's growth
+    // at every one.
+    if (!startBytes_) startBytes_ = RunStartBytes(bench_.Panel(), !bench_.State().TablesOnly);
+    const std::int64_t now = std::min(RunBytesNow(bench_, *startBytes_), guard_.Budget());
     if (guard_.NeedBytes(now) != RunGuard::Need::Granted) return true;
     return guard_.StopRequested();
   }
@@ -226,6 +230,7 @@ class GuardObserver : public RunObserver {
  private:
   const Workbench& bench_;
   RunGuard& guard_;
+  std::optional<std::int64_t> startBytes_;
 };
 
 std::string MemoryText(std::int64_t bytes) {

@@ -1,7 +1,10 @@
 #include "allocation.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "column_index.h"
 #include "int_text.h"
@@ -18,13 +21,77 @@ long long TaskGridRow(const ModelState& state, int j) {
   return SkillColumn(j - state.WindowStart, CommittedSkills(state.System)) + 1;
 }
 
-}  // namespace
+// Integers per agent or per skill of one allocation. Groups of up to
+// kLocal agents and skills keep them in place, so that a timestep of a small
+// group allocates nothing on the heap.
+class SmallInts {
+ public:
+  static constexpr std::size_t kLocal = 16;
+  SmallInts() = default;
+  SmallInts(const SmallInts&) = delete;
+  SmallInts& operator=(const SmallInts&) = delete;
 
-std::string AllocationText(long long n, int agent) { return IntToStr(n + 1) + " / " + IntToStr(agent + 1); }
+  void Assign(std::size_t n, int value) {
+    if (n <= kLocal) {
+      data_ = local_.data();
+    } else {
+      heap_.resize(n);
+      data_ = heap_.data();
+    }
+    std::fill_n(data_, n, value);
+  }
+  int& operator[](std::size_t i) { return data_[i]; }
+  int operator[](std::size_t i) const { return data_[i]; }
 
-std::string PerformanceText(long long n, int agent) { return IntToStr(n + 1) + "/" + IntToStr(agent + 1); }
+ private:
+  std::array<int, kLocal> local_{};
+  std::vector<int> heap_;
+  int* data_ = local_.data();
+};
 
-void ComputeTendency(TSkill& skill) {
+// One timestep's allocation in progress.
+struct TimestepAllocation {
+  // The marks of an agent are as the drives left them, not yet one choice.
+  static constexpr int kUnknownMarks = -2;
+
+  explicit TimestepAllocation(ColumnIndex& index) : columns(index) {}
+
+  ColumnIndex& columns;
+  // Per agent: the skill it prefers (-1 none), kept for free agents only.
+  SmallInts preferred;
+  // Per agent: the one skill its Chosen marks show (-1 none), or kUnknownMarks.
+  SmallInts marked;
+  // Per agent: 1 while it is Available and Present. Only a unit given out
+  // changes this during an allocation.
+  SmallInts free;
+  // Per skill: the free agents that prefer it, kept with every change of a
+  // preference or of an agent's freedom.
+  SmallInts candidates;
+  int freeCount = 0;
+  // Whether some free agent's marks may differ from its preference, so that
+  // ChooseSkills has something to do.
+  bool marksStale = true;
+  int influenceCount = 0;
+
+  // Free agent i now prefers skill p (-1 none).
+  void SetPreferred(int i, int p) {
+    const int old = preferred[i];
+    if (old >= 0) candidates[old] -= 1;
+    if (p >= 0) candidates[p] += 1;
+    preferred[i] = p;
+    marksStale = true;
+  }
+  // Agent i was given a unit and is no longer free.
+  void Take(int i) {
+    if (!free[i]) return;
+    free[i] = 0;
+    freeCount -= 1;
+    if (preferred[i] >= 0) candidates[preferred[i]] -= 1;
+  }
+};
+
+// The drives of one skill, I and You, and its mark.
+inline void Tendency(TSkill& skill) {
   const double e = skill.Expertise;
   const double m = skill.Motivation;
   const double w = skill.ExpWeight;
@@ -53,23 +120,45 @@ void ComputeTendency(TSkill& skill) {
   skill.Chosen = skill.IValue > skill.YouValue;
 }
 
-void ComputeTendencies(TSystem& system) {
-  for (auto& agent : system.Agents) {
-    for (auto& skill : agent.Skills) {
-      if (skill.InTask) ComputeTendency(skill);
-    }
+void AgentTendencies(TAgent& agent) {
+  for (auto& skill : agent.Skills) {
+    if (skill.InTask) Tendency(skill);
   }
+}
+
+inline int Preferred(ColumnIndex& columns, const TSystem& system, const TAgent& agent) {
+  if (!agent.Present) return -1;
+  double best = -1.0;
+  int result = -1;
+  const int skills = CommittedSkills(system);  // skills beyond have no column in the task grid
+  const int count = static_cast<int>(agent.Skills.size()) < skills ? static_cast<int>(agent.Skills.size()) : skills;
+  const TSkill* const all = agent.Skills.data();
+  for (int j = 0; j < count; ++j) {
+    const TSkill& skill = all[j];
+    if (!skill.InTask || !skill.UnitsOpen || skill.Loser) continue;
+    if (!(skill.ExpThresh < skill.Expertise)) continue;
+    const double difference = DriveDifference(skill);
+    if (!(difference > best)) continue;
+    if (columns.OpenCount(j) <= 0) continue;
+    best = difference;
+    result = j;
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string AllocationText(long long n, int agent) { return IntToStr(n + 1) + " / " + IntToStr(agent + 1); }
+
+std::string PerformanceText(long long n, int agent) { return IntToStr(n + 1) + "/" + IntToStr(agent + 1); }
+
+void ComputeTendency(TSkill& skill) { Tendency(skill); }
+
+void ComputeTendencies(TSystem& system) {
+  for (auto& agent : system.Agents) AgentTendencies(agent);
 }
 
 namespace {
-
-int CountAvailableAgents(const TSystem& system) {
-  int count = 0;
-  for (const auto& agent : system.Agents) {
-    if (Free(agent)) ++count;
-  }
-  return count;
-}
 
 int WeakestCompetitor(const TSystem& system, int j) {
   double smallest = 100.0;
@@ -108,31 +197,21 @@ int CappedOpenCount(ColumnIndex& columns, const TSystem& system, int j) {
 }  // namespace
 
 int PreferredSkill(ColumnIndex& columns, const TSystem& system, const TAgent& agent) {
-  if (!agent.Present) return -1;
-  double best = -1.0;
-  int result = -1;
-  const int skills = CommittedSkills(system);  // skills beyond have no column in the task grid
-  const int count = static_cast<int>(agent.Skills.size()) < skills ? static_cast<int>(agent.Skills.size()) : skills;
-  for (int j = 0; j < count; ++j) {
-    const TSkill& skill = agent.Skills[j];
-    if (!skill.InTask || !skill.UnitsOpen || skill.Loser) continue;
-    if (!(skill.ExpThresh < skill.Expertise)) continue;
-    const double difference = DriveDifference(skill);
-    if (!(difference > best)) continue;
-    if (columns.OpenCount(j) <= 0) continue;
-    best = difference;
-    result = j;
-  }
-  return result;
+  return Preferred(columns, system, agent);
 }
 
+namespace {
+
+// Every free agent's marks show its preferred skill and nothing else.
 void ChooseSkills(TSystem& system, TimestepAllocation& allocation) {
+  if (!allocation.marksStale) return;
+  allocation.marksStale = false;
   const int skills = CommittedSkills(system);
   for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {
-    TAgent& agent = system.Agents[i];
     int& marked = allocation.marked[i];
     const int preferred = allocation.preferred[i];
-    if (!Free(agent) || marked == preferred) continue;
+    if (!allocation.free[i] || marked == preferred) continue;
+    TAgent& agent = system.Agents[i];
     if (marked == TimestepAllocation::kUnknownMarks) {
       for (int j = 0; j < skills && j < static_cast<int>(agent.Skills.size()); ++j) {
         agent.Skills[j].Chosen = j == preferred;
@@ -145,14 +224,13 @@ void ChooseSkills(TSystem& system, TimestepAllocation& allocation) {
   }
 }
 
-int CountCandidates(const TSystem& system, const TimestepAllocation& allocation, int j) {
-  int count = 0;
-  for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {
-    if (allocation.preferred[i] == j && Free(system.Agents[i])) ++count;
-  }
-  return count;
-}
+// Free agents that prefer skill j.
+int CountCandidates(const TimestepAllocation& allocation, int j) { return allocation.candidates[j]; }
 
+// Each agent that chose skill j and is Available, in index order, gets its
+// next open unit. A free agent's marks are its `marked` skill alone (what
+// ChooseSkills and Inhibit left), so only an agent that is Available but not
+// Present needs its mark read.
 void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long long n) {
   ModelState& state = ctx.state;
   TSystem& system = state.System;
@@ -161,10 +239,12 @@ void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long 
   bool exhausted = false;
   for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {
     TAgent& agent = system.Agents[i];
-    if (!agent.Skills[j].Chosen || !agent.Available) continue;
+    if (!agent.Available) continue;
+    if (agent.Present ? allocation.marked[i] != j : !agent.Skills[j].Chosen) continue;
     const int c = columns.FirstOpen(j);
     if (c < task.Cycles) {
       agent.Available = false;
+      allocation.Take(i);
       columns.CloseUnit(c, j);
       task.AllocatedCount += 1;
       if (ctx.parameters.Indicated(Indicator::Allocation)) {
@@ -180,13 +260,15 @@ void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long 
       exhausted = true;
     }
   }
-  if (!exhausted) return;
+  if (!exhausted || allocation.candidates[j] == 0) return;
   for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {
-    if (allocation.preferred[i] == j && Free(system.Agents[i])) {
-      allocation.preferred[i] = PreferredSkill(columns, system, system.Agents[i]);
+    if (allocation.preferred[i] == j && allocation.free[i]) {
+      allocation.SetPreferred(i, Preferred(columns, system, system.Agents[i]));
     }
   }
 }
+
+}  // namespace
 
 void AllocateTimestep(RunContext& ctx, long long n) {
   ModelState& state = ctx.state;
@@ -195,15 +277,24 @@ void AllocateTimestep(RunContext& ctx, long long n) {
   std::optional<ColumnIndex> ownIndex;
   ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(state);
   TimestepAllocation allocation(columns);
-  ComputeTendencies(system);
   const int skills = CommittedSkills(system);
   const int agents = static_cast<int>(system.Agents.size());
-  allocation.preferred.assign(static_cast<std::size_t>(agents), -1);
-  // After ComputeTendencies a free agent's marks are whatever the drives
-  // gave; the first choice rewrites all of them.
-  allocation.marked.assign(static_cast<std::size_t>(agents), TimestepAllocation::kUnknownMarks);
+  allocation.preferred.Assign(static_cast<std::size_t>(agents), -1);
+  // After the drives a free agent's marks are whatever they gave; the first
+  // choice rewrites all of them.
+  allocation.marked.Assign(static_cast<std::size_t>(agents), TimestepAllocation::kUnknownMarks);
+  allocation.free.Assign(static_cast<std::size_t>(agents), 0);
+  allocation.candidates.Assign(static_cast<std::size_t>(skills), 0);
+  // The drives of every agent, then, while its skills are at hand, a free
+  // agent's preferred skill: the drives of one agent decide nothing about
+  // another's preference.
   for (int i = 0; i < agents; ++i) {
-    if (Free(system.Agents[i])) allocation.preferred[i] = PreferredSkill(columns, system, system.Agents[i]);
+    TAgent& agent = system.Agents[i];
+    AgentTendencies(agent);
+    if (!Free(agent)) continue;
+    allocation.free[i] = 1;
+    allocation.freeCount += 1;
+    allocation.SetPreferred(i, Preferred(columns, system, agent));
   }
   for (;;) {
     bool changed = false;
@@ -211,14 +302,14 @@ void AllocateTimestep(RunContext& ctx, long long n) {
       const TSkill& first = system.Agents[0].Skills[j];
       if (first.InTask != first.UnitsOpen) continue;
       ChooseSkills(system, allocation);
-      if (CountCandidates(system, allocation, j) == 0) continue;
-      while (CappedOpenCount(columns, system, j) < CountCandidates(system, allocation, j)) {
+      if (CountCandidates(allocation, j) == 0) continue;
+      while (CappedOpenCount(columns, system, j) < CountCandidates(allocation, j)) {
         const int weakest = WeakestCompetitor(system, j);
         // Nobody weak enough to give way: the competition cannot progress.
         if (!Inhibit(system, j, weakest)) break;
         changed = true;
         allocation.marked[weakest] = -1;  // its only mark was j, now cleared
-        allocation.preferred[weakest] = PreferredSkill(columns, system, system.Agents[weakest]);
+        allocation.SetPreferred(weakest, Preferred(columns, system, system.Agents[weakest]));
         if (ctx.parameters.Indicated(Indicator::Influence)) {
           allocation.influenceCount += 1;
           ctx.observer.WriteDisplayEdit(DisplayEdit::CountEdit, IntToStr(allocation.influenceCount));
@@ -229,7 +320,7 @@ void AllocateTimestep(RunContext& ctx, long long n) {
       AllocateUnits(ctx, allocation, j, n);
       if (state.Task.AllocatedCount != allocatedBefore) changed = true;
     }
-    if (CountAvailableAgents(system) == 0) return;
+    if (allocation.freeCount == 0) return;
     if (state.Task.AllocatedCount == state.Task.NrOfUnits) return;
     // A pass that gave out nothing and inhibited nobody would repeat forever.
     if (!changed) return;

@@ -13,27 +13,11 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "column_index.h"
 #include "model_state.h"
 
 namespace davrel3 {
-
-// One timestep's allocation in progress.
-struct TimestepAllocation {
-  // The marks of an agent are as the drives left them, not yet one choice.
-  static constexpr int kUnknownMarks = -2;
-
-  explicit TimestepAllocation(ColumnIndex& index) : columns(index) {}
-
-  ColumnIndex& columns;
-  // Per agent: the skill it prefers (-1 none), kept for free agents only.
-  std::vector<int> preferred;
-  // Per agent: the one skill its Chosen marks show (-1 none), or kUnknownMarks.
-  std::vector<int> marked;
-  int influenceCount = 0;
-};
 
 void AllocateTimestep(RunContext& ctx, long long n);
 void ComputeTendencies(TSystem& system);
@@ -41,12 +25,6 @@ void ComputeTendency(TSkill& skill);
 // The admissible in-task skill with the greatest difference I - You above -1,
 // -1 if there is none.
 int PreferredSkill(ColumnIndex& columns, const TSystem& system, const TAgent& agent);
-// Every free agent's marks show its preferred skill and nothing else.
-void ChooseSkills(TSystem& system, TimestepAllocation& allocation);
-// Free agents that prefer skill j.
-int CountCandidates(const TSystem& system, const TimestepAllocation& allocation, int j);
-// Each free agent that chose skill j, in index order, gets its next open unit.
-void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long long n);
 
 // The text of a unit given out ("12 / 3") or performed ("12/3"): timestep and
 // agent, both counted from 1.

@@ -1,8 +1,75 @@
 #include "construction.h"
 
+#include <algorithm>
+
 #include "int_text.h"
 
 namespace davrel3 {
+
+namespace {
+
+void CreateSkill(RunContext& ctx, TSkill& skill) {
+  const ParameterSet& p = ctx.parameters;
+  skill.InTask = false;
+  skill.UnitsOpen = true;
+  skill.Loser = false;
+  skill.RestCredit = 0;
+  skill.PerformedAt.resize(kPerformedAtLength, false);
+  skill.ExpWeight = p[Field::ExpRate] / 100.0;
+  skill.InhPar = p[Field::InhPar];
+  skill.ExcPar = p[Field::ExcPar];
+  skill.ExpMax = p[Field::ExpMax];
+  skill.ExpThresh = p[Field::ExpThresh];
+  skill.LearnSpeed = p[Field::LearnSpeed] * 0.01;
+  skill.ForgetSpeed = p[Field::ForgetSpeed] * 0.01;
+  skill.MotMax = p[Field::MotMax];
+  skill.MotThresh = p[Field::MotThresh];
+  skill.BoreRate = p[Field::Bore] * 0.01;
+  skill.RestRate = p[Field::Rest] * 0.01;
+}
+
+void CreateAgent(RunContext& ctx, TAgent& agent) {
+  agent.Present = true;
+  agent.LearnInteraction = ctx.parameters[Field::LearnInt] * 0.1;
+  agent.Available = true;
+  agent.InteractionBase = 0.1;
+  agent.NrOfSkills = ctx.parameters[Field::NrofSkills];
+  agent.Skills.resize(static_cast<std::size_t>(agent.NrOfSkills));
+  agent.SkillExtras.resize(static_cast<std::size_t>(agent.NrOfSkills));
+  for (std::size_t j = 0; j < agent.Skills.size(); ++j) {
+    CreateSkill(ctx, agent.Skills[j]);
+    agent.SkillExtras[j].Values[3] = 0.1;
+  }
+}
+
+void InitTaskUnit(RunContext& ctx, TTaskUnit& unit) {
+  unit.Duration = ctx.parameters[Field::Dur];
+  unit.Performed = false;
+  unit.Open = true;
+}
+
+// The grid at `cycles` rows of `columns` units: units kept keep their
+// values, new ones are zero.
+void ResizeUnits(TTask& task, int cycles, int columns) {
+  const std::size_t rows = static_cast<std::size_t>(cycles);
+  const std::size_t width = static_cast<std::size_t>(columns);
+  if (width == static_cast<std::size_t>(task.UnitColumns)) {
+    task.Units.resize(rows * width);
+    return;
+  }
+  std::vector<TTaskUnit> units(rows * width);
+  const std::size_t oldWidth = static_cast<std::size_t>(task.UnitColumns);
+  const std::size_t keptRows = oldWidth == 0 ? 0 : std::min(rows, task.Units.size() / oldWidth);
+  const std::size_t keptWidth = std::min(width, oldWidth);
+  for (std::size_t r = 0; r < keptRows; ++r) {
+    std::copy_n(task.Units.begin() + static_cast<std::ptrdiff_t>(r * oldWidth), keptWidth,
+                units.begin() + static_cast<std::ptrdiff_t>(r * width));
+  }
+  task.Units.swap(units);
+  task.UnitColumns = columns;
+}
+
+}  // namespace
 
 void CreateSystem(RunContext& ctx) {
   TSystem& system = ctx.state.System;
@@ -25,40 +92,6 @@ void CreateSystem(RunContext& ctx) {
   }
 }
 
-void CreateAgent(RunContext& ctx, TAgent& agent) {
-  agent.Present = true;
-  agent.LearnInteraction = ctx.parameters[Field::LearnInt] * 0.1;
-  agent.Available = true;
-  agent.InteractionBase = 0.1;
-  agent.NrOfSkills = ctx.parameters[Field::NrofSkills];
-  agent.Skills.resize(static_cast<std::size_t>(agent.NrOfSkills));
-  agent.SkillExtras.resize(static_cast<std::size_t>(agent.NrOfSkills));
-  for (std::size_t j = 0; j < agent.Skills.size(); ++j) {
-    CreateSkill(ctx, agent.Skills[j]);
-    agent.SkillExtras[j].Values[3] = 0.1;
-  }
-}
-
-void CreateSkill(RunContext& ctx, TSkill& skill) {
-  const ParameterSet& p = ctx.parameters;
-  skill.InTask = false;
-  skill.UnitsOpen = true;
-  skill.Loser = false;
-  skill.RestCredit = 0;
-  skill.PerformedAt.resize(kPerformedAtLength, false);
-  skill.ExpWeight = p[Field::ExpRate] / 100.0;
-  skill.InhPar = p[Field::InhPar];
-  skill.ExcPar = p[Field::ExcPar];
-  skill.ExpMax = p[Field::ExpMax];
-  skill.ExpThresh = p[Field::ExpThresh];
-  skill.LearnSpeed = p[Field::LearnSpeed] * 0.01;
-  skill.ForgetSpeed = p[Field::ForgetSpeed] * 0.01;
-  skill.MotMax = p[Field::MotMax];
-  skill.MotThresh = p[Field::MotThresh];
-  skill.BoreRate = p[Field::Bore] * 0.01;
-  skill.RestRate = p[Field::Rest] * 0.01;
-}
-
 void CreateTask(RunContext& ctx) {
   TTask& task = ctx.state.Task;
   const int skills = CommittedSkills(ctx.state.System);
@@ -69,23 +102,16 @@ void CreateTask(RunContext& ctx) {
   task.TaskStride = kTaskStride;
   task.PerformedCount = 0;
   task.AllocatedCount = 0;
-  task.Units.resize(static_cast<std::size_t>(task.Cycles));
-  for (auto& row : task.Units) row.resize(static_cast<std::size_t>(skills));
+  ResizeUnits(task, task.Cycles, skills);
   // The first task's window starts at skill 0; more actions than skills wrap.
   for (int a = 0; a < task.Actions; ++a) {
     const auto column = static_cast<std::size_t>(SkillColumn(a, skills));
-    for (int c = 0; c < task.Cycles; ++c) InitTaskUnit(ctx, task.Units[c][column]);
+    for (int c = 0; c < task.Cycles; ++c) InitTaskUnit(ctx, TaskUnit(task, c, column));
   }
   if (ctx.state.TablesOnly) return;
   MakeTaskGrid(ctx);
   ShowTaskUnits(ctx);
   ctx.observer.TaskGridRebuilt();
-}
-
-void InitTaskUnit(RunContext& ctx, TTaskUnit& unit) {
-  unit.Duration = ctx.parameters[Field::Dur];
-  unit.Performed = false;
-  unit.Open = true;
 }
 
 void MakeTaskGrid(RunContext& ctx) {
@@ -116,7 +142,7 @@ void ShowTaskUnits(RunContext& ctx) {
         grid.SetCell(c + 1, a + 1, "");
         continue;
       }
-      grid.SetCell(c + 1, a + 1, task.Units[c][static_cast<std::size_t>(column)].Performed ? "Y" : "N");
+      grid.SetCell(c + 1, a + 1, TaskUnit(task, c, static_cast<std::size_t>(column)).Performed ? "Y" : "N");
     }
   }
 }

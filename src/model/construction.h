@@ -8,10 +8,7 @@
 namespace davrel3 {
 
 void CreateSystem(RunContext& ctx);
-void CreateAgent(RunContext& ctx, TAgent& agent);
-void CreateSkill(RunContext& ctx, TSkill& skill);
 void CreateTask(RunContext& ctx);
-void InitTaskUnit(RunContext& ctx, TTaskUnit& unit);
 
 // The task frame's grid: sizes and headings, then a Y/N for every unit of the
 // current skill window.

@@ -23,10 +23,7 @@ void ResetDivisionOfLabour(DivisionOfLabour& labour) {
   labour.Units.clear();
 }
 
-void CountPerformedUnit(DivisionOfLabour& labour, const UnitPerformance& unit) {
-  if (unit.task < 0 || unit.agent < 0 || unit.agent >= unit.agents || unit.skill < 0 || unit.skill >= unit.skills) {
-    return;  // outside the group as committed: nothing to count it against
-  }
+LabourTask& StartLabourTask(DivisionOfLabour& labour, const UnitPerformance& unit) {
   if (unit.task >= static_cast<int>(labour.Tasks.size())) labour.Tasks.resize(static_cast<std::size_t>(unit.task) + 1);
   LabourTask& task = labour.Tasks[unit.task];
   if (task.before.empty()) {
@@ -41,19 +38,7 @@ void CountPerformedUnit(DivisionOfLabour& labour, const UnitPerformance& unit) {
       labour.Units.reserve(labour.Units.size() + static_cast<std::size_t>(unit.taskUnits));
     }
   }
-  // A later commit cannot change the group within a run; the check guards the
-  // arrays should a caller ever count against another group.
-  if (unit.agent >= task.agents || unit.skill >= task.skills) return;
-  const std::size_t cell = static_cast<std::size_t>(unit.agent) * task.skills + unit.skill;
-  if (unit.timestep < task.entranceTime) {
-    task.before[cell] += 1;
-  } else {
-    task.after[cell] += 1;
-  }
-  if (unit.timestep > task.lastTimestep) task.lastTimestep = unit.timestep;
-  if (labour.KeepUnits) {
-    labour.Units.push_back(PerformedUnit{unit.task, unit.agent, unit.skill, unit.cycle, unit.timestep});
-  }
+  return task;
 }
 
 std::optional<double> LabourIndex(std::span<const std::int64_t> counts, int agents, int skills) {

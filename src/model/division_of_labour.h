@@ -73,10 +73,33 @@ struct UnitPerformance {
   std::int64_t taskUnits = 0;  // units of the task, to reserve the log once
 };
 
+// Lays out task unit.task's counts when its first unit arrives.
+LabourTask& StartLabourTask(DivisionOfLabour& labour, const UnitPerformance& unit);
+
 // Counts one performed unit. Called once per unit, from the step that
 // performs it; no allocation except when a task's first unit arrives (and the
 // log's amortised growth).
-void CountPerformedUnit(DivisionOfLabour& labour, const UnitPerformance& unit);
+inline void CountPerformedUnit(DivisionOfLabour& labour, const UnitPerformance& unit) {
+  if (unit.task < 0 || unit.agent < 0 || unit.agent >= unit.agents || unit.skill < 0 || unit.skill >= unit.skills) {
+    return;  // outside the group as committed: nothing to count it against
+  }
+  LabourTask& task = unit.task < static_cast<int>(labour.Tasks.size()) && !labour.Tasks[unit.task].before.empty()
+                         ? labour.Tasks[unit.task]
+                         : StartLabourTask(labour, unit);
+  // A later commit cannot change the group within a run; the check guards the
+  // arrays should a caller ever count against another group.
+  if (unit.agent >= task.agents || unit.skill >= task.skills) return;
+  const std::size_t cell = static_cast<std::size_t>(unit.agent) * task.skills + unit.skill;
+  if (unit.timestep < task.entranceTime) {
+    task.before[cell] += 1;
+  } else {
+    task.after[cell] += 1;
+  }
+  if (unit.timestep > task.lastTimestep) task.lastTimestep = unit.timestep;
+  if (labour.KeepUnits) {
+    labour.Units.push_back(PerformedUnit{unit.task, unit.agent, unit.skill, unit.cycle, unit.timestep});
+  }
+}
 
 // The index of a table of counts, agents x skills in row-major order.
 std::optional<double> LabourIndex(std::span<const std::int64_t> counts, int agents, int skills);

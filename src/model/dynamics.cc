@@ -9,9 +9,46 @@
 namespace davrel3 {
 namespace {
 
-double Checked(double value, const char* what) {
-  if (!std::isfinite(value)) throw RunFault(std::string(what) + " is not a finite number");
+[[noreturn, gnu::cold, gnu::noinline]] void ThrowNotFinite(const char* what) {
+  throw RunFault(std::string(what) + " is not a finite number");
+}
+
+inline double Checked(double value, const char* what) {
+  if (!std::isfinite(value)) ThrowNotFinite(what);
   return value;
+}
+
+// The three state rules, inlined where the run applies them.
+inline void LearnRule(TSkill& skill) {
+  if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
+  double e = skill.Expertise + (skill.ExpMax - skill.Expertise) / skill.ExpMax * skill.LearnSpeed;
+  if (e > skill.ExpMax) e = skill.ExpMax;
+  skill.Expertise = Checked(e, "expertise");
+}
+
+inline void ForgetRule(TSkill& skill) {
+  const double range = skill.ExpMax - skill.ForgetSpeed;
+  if (range == 0) throw RunFault("division by zero: ExpMax - ForgetSpeed is 0");
+  double e = (skill.Expertise - skill.ForgetSpeed) * skill.ExpMax / range;
+  if (e < 0) e = 0;
+  skill.Expertise = Checked(e, "expertise");
+}
+
+inline void MotivationRule(TSkill& skill) {
+  double m = skill.Motivation;
+  if (skill.Chosen) {
+    if (m > 1.0) skill.RestCredit += 1;
+    const double range = skill.MotMax - skill.BoreRate;
+    if (range == 0) throw RunFault("division by zero: MotMax - BoreRate is 0");
+    m = (m - skill.BoreRate) * skill.MotMax / range;
+    if (m < 0) m = 0;
+    skill.Motivation = Checked(m, "motivation");
+  } else if (skill.RestCredit > 0) {
+    if (skill.MotMax == 0) throw RunFault("division by zero: MotMax is 0");
+    m = m + (skill.MotMax - m) / skill.MotMax * skill.RestRate;
+    skill.Motivation = Checked(m, "motivation");
+    skill.RestCredit -= 1;
+  }
 }
 
 void SetPerformedAt(TSkill& skill, long long n, bool value) {
@@ -23,6 +60,14 @@ void SetPerformedAt(TSkill& skill, long long n, bool value) {
 void RecordSkill(RunHistory& history, int i, int j, long long row, const TSkill& skill) {
   if (j >= kSkillSlots || row >= history.Rows || i >= history.Agents) return;
   RecordLevels(history, row, i, j, skill.Expertise, skill.Motivation);
+}
+
+// Forgetting and the motivation rule of a skill the agent did not perform.
+void Idle(TSkill& skill, long long n) {
+  SetPerformedAt(skill, n, false);
+  skill.TimeNeeded = 0;
+  ForgetRule(skill);
+  MotivationRule(skill);
 }
 
 // The performed unit's text "12/3" in the task grid and the chart window's
@@ -41,37 +86,11 @@ void ShowPerformedUnit(RunContext& ctx, int i, int j, int c, long long n, int k)
 
 }  // namespace
 
-void Learn(TSkill& skill) {
-  if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
-  double e = skill.Expertise + (skill.ExpMax - skill.Expertise) / skill.ExpMax * skill.LearnSpeed;
-  if (e > skill.ExpMax) e = skill.ExpMax;
-  skill.Expertise = Checked(e, "expertise");
-}
+void Learn(TSkill& skill) { LearnRule(skill); }
 
-void Forget(TSkill& skill) {
-  const double range = skill.ExpMax - skill.ForgetSpeed;
-  if (range == 0) throw RunFault("division by zero: ExpMax - ForgetSpeed is 0");
-  double e = (skill.Expertise - skill.ForgetSpeed) * skill.ExpMax / range;
-  if (e < 0) e = 0;
-  skill.Expertise = Checked(e, "expertise");
-}
+void Forget(TSkill& skill) { ForgetRule(skill); }
 
-void UpdateMotivation(TSkill& skill) {
-  double m = skill.Motivation;
-  if (skill.Chosen) {
-    if (m > 1.0) skill.RestCredit += 1;
-    const double range = skill.MotMax - skill.BoreRate;
-    if (range == 0) throw RunFault("division by zero: MotMax - BoreRate is 0");
-    m = (m - skill.BoreRate) * skill.MotMax / range;
-    if (m < 0) m = 0;
-    skill.Motivation = Checked(m, "motivation");
-  } else if (skill.RestCredit > 0) {
-    if (skill.MotMax == 0) throw RunFault("division by zero: MotMax is 0");
-    m = m + (skill.MotMax - m) / skill.MotMax * skill.RestRate;
-    skill.Motivation = Checked(m, "motivation");
-    skill.RestCredit -= 1;
-  }
-}
+void UpdateMotivation(TSkill& skill) { MotivationRule(skill); }
 
 void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long row) {
   ModelState& state = ctx.state;
@@ -106,31 +125,26 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   const double stepWork = Checked(agent.StepWorkTime + timeNeeded, "the step work time");
   skill.TimeNeeded = timeNeeded;
   agent.StepWorkTime = stepWork;
-  Learn(skill);
-  UpdateMotivation(skill);
+  LearnRule(skill);
+  MotivationRule(skill);
   RecordSkill(state.History, i, j, row, skill);
   agent.Available = true;
 }
 
+namespace {
+
 void IdleInTask(RunContext& ctx, int i, int j, long long n, long long row) {
   TSkill& skill = ctx.state.System.Agents[i].Skills[j];
-  SetPerformedAt(skill, n, false);
-  skill.TimeNeeded = 0;
-  Forget(skill);
-  UpdateMotivation(skill);
+  Idle(skill, n);
   RecordSkill(ctx.state.History, i, j, row, skill);
 }
 
-void IdleOutsideTask(TSkill& skill, long long n) {
-  SetPerformedAt(skill, n, false);
-  skill.TimeNeeded = 0;
-  Forget(skill);
-  UpdateMotivation(skill);
-}
+void IdleOutsideTask(TSkill& skill, long long n) { Idle(skill, n); }
 
 void UpdateAgent(RunContext& ctx, int i, long long n, int k, long long row) {
   TAgent& agent = ctx.state.System.Agents[i];
-  for (int j = 0; j < static_cast<int>(agent.Skills.size()); ++j) {
+  const int skills = static_cast<int>(agent.Skills.size());
+  for (int j = 0; j < skills; ++j) {
     TSkill& skill = agent.Skills[j];
     if (skill.Chosen && skill.InTask) {
       PerformSkill(ctx, i, j, n, k, row);
@@ -146,21 +160,35 @@ void UpdateAgent(RunContext& ctx, int i, long long n, int k, long long row) {
   agent.RunWorkTime = runWork;
 }
 
+}  // namespace
+
 void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
   TSystem& system = ctx.state.System;
   RunHistory& history = ctx.state.History;
   const int agents = static_cast<int>(system.Agents.size());
   // A group for tables only keeps no rows.
   const bool recorded = row < history.Rows && agents == history.Agents;
+  // The task's row and the totals row (NrOfTasks as START converted it) are
+  // the same for every agent: made valid once, where the first agent's
+  // values are written, and then written straight.
+  const long long totalsRow = static_cast<long long>(ctx.parameters[Field::NrOfTasks]) + 1;
+  double* taskRow = nullptr;
+  double* totals = nullptr;
   for (int i = 0; i < agents; ++i) {
     if (system.Agents[i].Present) UpdateAgent(ctx, i, n, k, row);
     const TAgent& agent = system.Agents[i];
     if (recorded) RecordStepWork(history, row, i, agent.StepWorkTime);
-    EnsureTaskWorkRow(history, k, agents);
-    history.TaskWorkHistory[k][i] = agent.TaskWorkTime;
-    const long long totalsRow = static_cast<long long>(ctx.parameters[Field::NrOfTasks]) + 1;
-    EnsureTaskWorkRow(history, totalsRow, agents);
-    history.TaskWorkHistory[totalsRow][i] = agent.RunWorkTime;
+    if (i == 0) {
+      EnsureTaskWorkRow(history, k, agents);
+      history.TaskWorkHistory[static_cast<std::size_t>(k)][0] = agent.TaskWorkTime;
+      EnsureTaskWorkRow(history, totalsRow, agents);
+      history.TaskWorkHistory[static_cast<std::size_t>(totalsRow)][0] = agent.RunWorkTime;
+      taskRow = history.TaskWorkHistory[static_cast<std::size_t>(k)].data();
+      totals = history.TaskWorkHistory[static_cast<std::size_t>(totalsRow)].data();
+    } else {
+      taskRow[i] = agent.TaskWorkTime;
+      totals[i] = agent.RunWorkTime;
+    }
     if (agent.StepWorkTime > system.StepDuration) system.StepDuration = agent.StepWorkTime;
   }
   if (recorded) RecordStepWork(history, row, agents, system.StepDuration);

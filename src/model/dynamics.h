@@ -10,10 +10,7 @@ namespace davrel3 {
 // n is the run-wide timestep number (timestep within the task plus the task
 // stride times k), k the task index and row the history row of this timestep.
 void UpdateAgents(RunContext& ctx, long long n, int k, long long row);
-void UpdateAgent(RunContext& ctx, int i, long long n, int k, long long row);
 void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long row);
-void IdleInTask(RunContext& ctx, int i, int j, long long n, long long row);
-void IdleOutsideTask(TSkill& skill, long long n);
 
 void Learn(TSkill& skill);
 void Forget(TSkill& skill);

@@ -82,8 +82,11 @@ struct TTaskUnit {
 };
 
 struct TTask {
-  // Units[cycle][skill]: one column per skill of the group, not per action.
-  std::vector<std::vector<TTaskUnit>> Units;
+  // The task grid, row after row: a row per cycle, a column per skill of the
+  // group (not per action), UnitColumns columns. TaskUnit(task, c, j) is the
+  // unit of cycle c, skill j.
+  std::vector<TTaskUnit> Units;
+  int UnitColumns = 0;
   int Cycles = 0;
   int Actions = 0;
   int Variety = 0;
@@ -93,5 +96,14 @@ struct TTask {
   std::int64_t AllocatedCount = 0;
   int TaskStride = 0;
 };
+
+inline TTaskUnit& TaskUnit(TTask& task, long long c, long long j) {
+  return task.Units[static_cast<std::size_t>(c) * static_cast<std::size_t>(task.UnitColumns) +
+                    static_cast<std::size_t>(j)];
+}
+inline const TTaskUnit& TaskUnit(const TTask& task, long long c, long long j) {
+  return task.Units[static_cast<std::size_t>(c) * static_cast<std::size_t>(task.UnitColumns) +
+                    static_cast<std::size_t>(j)];
+}
 
 }  // namespace davrel3

@@ -12,48 +12,51 @@
 namespace davrel3 {
 namespace {
 
-// The state that decides whether another timestep can change anything.
-struct AgentSnapshot {
-  struct Skill {
-    double expertise, motivation;
-    int restCredit;
-    bool chosen, loser;
-    bool operator==(const Skill&) const = default;
-  };
-  std::vector<bool> present, available;
-  std::vector<std::vector<Skill>> skills;
-
+// The state that decides whether another timestep can change anything, in
+// one flat array taken in a single pass: per agent its two flags, then per
+// skill the values the allocation and the dynamics carry from one timestep to
+// the next.
+class AgentSnapshot {
+ public:
   void Take(const TSystem& system) {
-    const std::size_t n = system.Agents.size();
-    present.resize(n);
-    available.resize(n);
-    skills.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      const TAgent& agent = system.Agents[i];
-      present[i] = agent.Present;
-      available[i] = agent.Available;
-      auto& out = skills[i];
-      out.resize(agent.Skills.size());
-      for (std::size_t j = 0; j < agent.Skills.size(); ++j) {
-        const TSkill& s = agent.Skills[j];
-        out[j] = {s.Expertise, s.Motivation, s.RestCredit, s.Chosen, s.Loser};
-      }
+    std::size_t size = 0;
+    for (const TAgent& agent : system.Agents) size += 1 + agent.Skills.size();
+    entries_.resize(size);
+    Entry* out = entries_.data();
+    for (const TAgent& agent : system.Agents) {
+      *out++ = AgentEntry(agent);
+      for (const TSkill& skill : agent.Skills) *out++ = SkillEntry(skill);
     }
   }
 
   bool Matches(const TSystem& system) const {
-    if (system.Agents.size() != present.size()) return false;
-    for (std::size_t i = 0; i < present.size(); ++i) {
-      const TAgent& agent = system.Agents[i];
-      if (agent.Present != present[i] || agent.Available != available[i]) return false;
-      if (agent.Skills.size() != skills[i].size()) return false;
-      for (std::size_t j = 0; j < agent.Skills.size(); ++j) {
-        const TSkill& s = agent.Skills[j];
-        if (!(skills[i][j] == Skill{s.Expertise, s.Motivation, s.RestCredit, s.Chosen, s.Loser})) return false;
+    const Entry* in = entries_.data();
+    const Entry* const end = in + entries_.size();
+    for (const TAgent& agent : system.Agents) {
+      if (in == end || !(*in++ == AgentEntry(agent))) return false;
+      if (static_cast<std::size_t>(end - in) < agent.Skills.size()) return false;
+      for (const TSkill& skill : agent.Skills) {
+        if (!(*in++ == SkillEntry(skill))) return false;
       }
     }
-    return true;
+    return in == end;
   }
+
+ private:
+  // An agent's entry holds its skill count and its flags; a skill's entry
+  // its levels, rest credit and marks.
+  struct Entry {
+    double expertise, motivation;
+    long long restCredit;
+    bool chosen, loser;
+    bool operator==(const Entry&) const = default;
+  };
+  static Entry AgentEntry(const TAgent& agent) {
+    return {0.0, 0.0, static_cast<long long>(agent.Skills.size()), agent.Present, agent.Available};
+  }
+  static Entry SkillEntry(const TSkill& s) { return {s.Expertise, s.Motivation, s.RestCredit, s.Chosen, s.Loser}; }
+
+  std::vector<Entry> entries_;
 };
 
 bool HasNewcomer(const TSystem& system) { return system.NrOfAgents > kNewcomerIndex &&
@@ -103,6 +106,10 @@ double NewcomerSkillValue(int fit, int newcomer, int offset, int j) {
   return s + 16;
 }
 
+namespace {
+
+// The newcomer's entrance check at timestep t of the task; fit selects the
+// rule for the levels (0 No Fit, 1 Fit).
 void EnterNewcomer(RunContext& ctx, long long t, int fit) {
   TSystem& system = ctx.state.System;
   if (t != system.EntranceTime) return;
@@ -157,8 +164,8 @@ void ResetTaskUnits(RunContext& ctx) {
   for (int a = 0; a < actions; ++a) {
     const auto column = static_cast<std::size_t>(SkillColumn(ctx.state.WindowStart + a, skills));
     for (int c = 0; c < task.Cycles; ++c) {
-      task.Units[c][column].Performed = false;
-      task.Units[c][column].Open = true;
+      TaskUnit(task, c, column).Performed = false;
+      TaskUnit(task, c, column).Open = true;
     }
     if (ctx.columns != nullptr) ctx.columns->MarkStale(static_cast<long long>(column));
   }
@@ -167,6 +174,8 @@ void ResetTaskUnits(RunContext& ctx) {
   ShowTaskUnits(ctx);
   ctx.observer.TaskGridRebuilt();
 }
+
+}  // namespace
 
 void StartTask(RunContext& ctx, int k) {
   if (ctx.parameters.Indicated(Indicator::NewTask)) {
@@ -180,105 +189,158 @@ void StartTask(RunContext& ctx, int k) {
   ResetTaskUnits(ctx);
 }
 
+namespace {
+
+// Where a run stands: the task, the timestep within it and the history rows
+// begun so far. A fault names the task and the timestep it happened in.
+struct RunPosition {
+  int k = 0;
+  long long t = 0;
+  long long rowsUsed = 0;
+};
+
+// What one task's timesteps share: the stall check's snapshot and count, the
+// group's size and the newcomer's entrance as the commit shaped them.
+struct TaskRun {
+  AgentSnapshot snapshot;
+  long long idleTimesteps = 0;
+  int agents = 0;
+  bool newcomer = false;
+};
+
+enum class TimestepEnd { Continue, Stalled, Cancelled };
+
+// One timestep of task pos.k: the resets, the entrance check, the allocation,
+// the dynamics, the task duration and the stall and cancel checks.
+TimestepEnd RunTimestep(RunContext& ctx, RunPosition& pos, TaskRun& run) {
+  ModelState& state = ctx.state;
+  TSystem& system = state.System;
+  TTask& task = state.Task;
+  RunHistory& history = state.History;
+  const long long row = pos.rowsUsed + 1;
+  ++pos.rowsUsed;
+  // A group for tables only keeps no rows, but stops where a full run would,
+  // so that both give the same rows.
+  if (state.TablesOnly ? !HistoryRowFits(history, row) : !EnsureHistoryRow(history, row)) {
+    throw RunFault("the history would grow past its memory budget of " + ByteText(history.ByteLimit) + " (" +
+                   IntToStr(row + 1) + " rows of " + IntToStr(run.agents) + " agents)");
+  }
+  system.StepDuration = 0;
+  for (auto& agent : system.Agents) {
+    agent.StepWorkTime = 0;
+    for (auto& skill : agent.Skills) skill.TimeNeeded = 0;
+  }
+  if (ctx.parameters.Indicated(Indicator::NewTimestep)) {
+    ctx.observer.ShowMessage("New Round");
+    ctx.observer.WriteDisplayEdit(DisplayEdit::Edit2, IntToStr(pos.t + 1));
+    ctx.observer.ShowStatesAgents();
+  }
+  run.snapshot.Take(system);
+  const auto performedBefore = task.PerformedCount;
+  const int fit = ctx.parameters.Item(Choice::FitNoFit);
+  if (fit == 0 || fit == 1) EnterNewcomer(ctx, pos.t, fit);
+  const long long n = pos.t + static_cast<long long>(kTaskStride) * pos.k;
+  AllocateTimestep(ctx, n);
+  UpdateAgents(ctx, n, pos.k, row);
+  const long long thisTimestep = pos.t;
+  pos.t = pos.t + 1;
+  const double taskDuration = system.TaskDuration + system.StepDuration;
+  if (!std::isfinite(taskDuration)) throw RunFault("the task duration is not a finite number");
+  system.TaskDuration = taskDuration;
+
+  // Nothing can change any more once a timestep performs nothing, leaves
+  // every agent as it found it and no entrance is still to come.
+  run.idleTimesteps = task.PerformedCount == performedBefore ? run.idleTimesteps + 1 : 0;
+  const bool entranceToCome = run.newcomer && thisTimestep < system.EntranceTime;
+  if (run.idleTimesteps > 0 && !entranceToCome &&
+      (run.snapshot.Matches(system) || run.idleTimesteps >= kIdleTimestepLimit)) {
+    pos.t = thisTimestep;
+    return TimestepEnd::Stalled;
+  }
+  if (ctx.observer.CancelRequested()) {
+    pos.t = thisTimestep;
+    return TimestepEnd::Cancelled;
+  }
+  return TimestepEnd::Continue;
+}
+
+// Task pos.k from its start to its last unit, then its work-time totals.
+// Returns false, with the outcome set, when the run ends inside the task.
+bool RunTask(RunContext& ctx, RunPosition& pos, TaskRun& run, RunOutcome& outcome) {
+  ModelState& state = ctx.state;
+  TSystem& system = state.System;
+  TTask& task = state.Task;
+  RunHistory& history = state.History;
+  const int k = pos.k;
+  system.TaskDuration = 0;
+  for (auto& agent : system.Agents) agent.TaskWorkTime = 0;
+  state.WindowStart += task.Variety;
+  const int skillsNow = ctx.parameters[Field::NrofSkills];
+  if (skillsNow < state.WindowStart) state.WindowStart -= skillsNow;
+  outcome.timesteps.push_back(0);
+  pos.t = 0;
+  StartTask(ctx, k);
+  run.idleTimesteps = 0;
+  while (task.PerformedCount < task.NrOfUnits) {
+    outcome.timesteps.back() = pos.t + 1;
+    switch (RunTimestep(ctx, pos, run)) {
+      case TimestepEnd::Continue:
+        continue;
+      case TimestepEnd::Stalled:
+        outcome.status = RunStatus::Stalled;
+        outcome.message = "The run stalled " + Where(k, pos.t) + ": no unit can be performed";
+        return false;
+      case TimestepEnd::Cancelled:
+        outcome.status = RunStatus::Cancelled;
+        outcome.message = "The run was cancelled " + Where(k, pos.t);
+        return false;
+    }
+  }
+  const int agents = run.agents;
+  EnsureTaskWorkRow(history, k, agents);
+  history.TaskWorkHistory[k][agents] = system.TaskDuration;
+  const double runDuration = system.RunDuration + system.TaskDuration;
+  if (!std::isfinite(runDuration)) throw RunFault("the run duration is not a finite number");
+  system.RunDuration = runDuration;
+  const long long m = ctx.parameters[Field::NrOfTasks];
+  EnsureTaskWorkRow(history, m + 1, agents);
+  history.TaskWorkHistory[m + 1][agents] = system.RunDuration;
+  EnsureTaskWorkRow(history, k + 1, agents);
+  history.TaskWorkHistory[k + 1][agents + 1] = system.RunDuration;
+  ctx.observer.ShowStatesAgents();
+  return true;
+}
+
+}  // namespace
+
 RunOutcome RunSimulation(RunContext& caller) {
   RunOutcome outcome;
   ModelState& state = caller.state;
   ColumnIndex columns(state);
   RunContext ctx{state, caller.panel, caller.observer, caller.parameters, &columns};
   TSystem& system = state.System;
-  TTask& task = state.Task;
-  RunHistory& history = state.History;
-  const int agents = static_cast<int>(system.Agents.size());
-  int k = 0;
-  long long t = 0;
-  long long rowsUsed = 0;  // timesteps the run has begun so far
+  RunPosition pos;
   ResetDivisionOfLabour(state.Labour);
   try {
     const int tasks = ctx.parameters[Field::NrOfTasks];
-    state.WindowStart = -static_cast<long long>(task.Variety);
+    state.WindowStart = -static_cast<long long>(state.Task.Variety);
     system.RunDuration = 0;
     for (auto& agent : system.Agents) agent.RunWorkTime = 0;
-    AgentSnapshot snapshot;
-    for (k = 0; k < tasks; ++k) {
-      system.TaskDuration = 0;
-      for (auto& agent : system.Agents) agent.TaskWorkTime = 0;
-      state.WindowStart += task.Variety;
-      const int skillsNow = ctx.parameters[Field::NrofSkills];
-      if (skillsNow < state.WindowStart) state.WindowStart -= skillsNow;
-      outcome.timesteps.push_back(0);
-      t = 0;
-      StartTask(ctx, k);
-      long long idleTimesteps = 0;
-      while (task.PerformedCount < task.NrOfUnits) {
-        const long long row = rowsUsed + 1;
-        outcome.timesteps.back() = t + 1;
-        ++rowsUsed;
-        // A group for tables only keeps no rows, but stops where a full run
-        // would, so that both give the same rows.
-        if (state.TablesOnly ? !HistoryRowFits(history, row) : !EnsureHistoryRow(history, row)) {
-          throw RunFault("the history would grow past its memory budget of " + ByteText(history.ByteLimit) + " (" +
-                         IntToStr(row + 1) + " rows of " + IntToStr(agents) + " agents)");
-        }
-        system.StepDuration = 0;
-        for (auto& agent : system.Agents) {
-          agent.StepWorkTime = 0;
-          for (auto& skill : agent.Skills) skill.TimeNeeded = 0;
-        }
-        if (ctx.parameters.Indicated(Indicator::NewTimestep)) {
-          ctx.observer.ShowMessage("New Round");
-          ctx.observer.WriteDisplayEdit(DisplayEdit::Edit2, IntToStr(t + 1));
-          ctx.observer.ShowStatesAgents();
-        }
-        snapshot.Take(system);
-        const auto performedBefore = task.PerformedCount;
-        const int fit = ctx.parameters.Item(Choice::FitNoFit);
-        if (fit == 0 || fit == 1) EnterNewcomer(ctx, t, fit);
-        const long long n = t + static_cast<long long>(kTaskStride) * k;
-        AllocateTimestep(ctx, n);
-        UpdateAgents(ctx, n, k, row);
-        const long long thisTimestep = t;
-        t = t + 1;
-        const double taskDuration = system.TaskDuration + system.StepDuration;
-        if (!std::isfinite(taskDuration)) throw RunFault("the task duration is not a finite number");
-        system.TaskDuration = taskDuration;
-
-        // Nothing can change any more once a timestep performs nothing, leaves
-        // every agent as it found it and no entrance is still to come.
-        idleTimesteps = task.PerformedCount == performedBefore ? idleTimesteps + 1 : 0;
-        const bool entranceToCome = HasNewcomer(system) && thisTimestep < system.EntranceTime;
-        if (idleTimesteps > 0 && !entranceToCome &&
-            (snapshot.Matches(system) || idleTimesteps >= kIdleTimestepLimit)) {
-          outcome.status = RunStatus::Stalled;
-          outcome.message = "The run stalled " + Where(k, thisTimestep) + ": no unit can be performed";
-          return outcome;
-        }
-        if (ctx.observer.CancelRequested()) {
-          outcome.status = RunStatus::Cancelled;
-          outcome.message = "The run was cancelled " + Where(k, thisTimestep);
-          return outcome;
-        }
-      }
-      EnsureTaskWorkRow(history, k, agents);
-      history.TaskWorkHistory[k][agents] = system.TaskDuration;
-      const double runDuration = system.RunDuration + system.TaskDuration;
-      if (!std::isfinite(runDuration)) throw RunFault("the run duration is not a finite number");
-      system.RunDuration = runDuration;
-      const long long m = ctx.parameters[Field::NrOfTasks];
-      EnsureTaskWorkRow(history, m + 1, agents);
-      history.TaskWorkHistory[m + 1][agents] = system.RunDuration;
-      EnsureTaskWorkRow(history, k + 1, agents);
-      history.TaskWorkHistory[k + 1][agents + 1] = system.RunDuration;
-      ctx.observer.ShowStatesAgents();
+    TaskRun run;
+    run.agents = static_cast<int>(system.Agents.size());
+    run.newcomer = HasNewcomer(system);
+    for (pos.k = 0; pos.k < tasks; ++pos.k) {
+      if (!RunTask(ctx, pos, run, outcome)) return outcome;
     }
   } catch (const RunFault& fault) {
     outcome.status = RunStatus::Failed;
-    outcome.message = "The run failed " + Where(k, t) + ": " + fault.what();
+    outcome.message = "The run failed " + Where(pos.k, pos.t) + ": " + fault.what();
   } catch (const ConversionError& error) {
     outcome.status = RunStatus::Failed;
     outcome.message = error.what();
   } catch (const std::bad_alloc&) {
     outcome.status = RunStatus::Failed;
-    outcome.message = "The run failed " + Where(k, t) + ": there is not enough memory to go on";
+    outcome.message = "The run failed " + Where(pos.k, pos.t) + ": there is not enough memory to go on";
   }
   return outcome;
 }

@@ -29,11 +29,6 @@ inline constexpr long long kIdleTimestepLimit = 10000;
 
 RunOutcome RunSimulation(RunContext& ctx);
 void StartTask(RunContext& ctx, int k);
-void SetTaskSkills(RunContext& ctx, int k);
-void ResetTaskUnits(RunContext& ctx);
-// The newcomer's entrance check at timestep t of the task; fit selects the
-// rule for the levels (0 No Fit, 1 Fit).
-void EnterNewcomer(RunContext& ctx, long long t, int fit);
 // The newcomer's level on skill j (0-based) at its entrance.
 double NewcomerSkillValue(int fit, int newcomer, int offset, int j);
 // The level offset of the "Skills Newcomer" item: Low -3, Mod 0, High 3.

@@ -149,7 +149,7 @@ void Workbench::OKButtonClick() {
 
 void Workbench::CancelButtonClick() {
   const TTask& task = state_.Task;
-  if (!task.Units.empty() && !task.Units[0].empty()) panel_.SetText(Field::Dur, IntToStr(task.Units[0][0].Duration));
+  if (!task.Units.empty()) panel_.SetText(Field::Dur, IntToStr(TaskUnit(task, 0, 0).Duration));
   panel_.SetText(Field::Cycle, IntToStr(task.Cycles));
   panel_.SetText(Field::Action, IntToStr(task.Actions));
   panel_.SetText(Field::NrofAg, IntToStr(state_.System.NrOfAgents));

@@ -60,8 +60,8 @@ TEST(Allocation, StartUpTimestepZeroGivesEachIncumbentItsOwnColumn) {
     SCOPED_TRACE(i);
     EXPECT_FALSE(b.System().Agents[i].Available);
     EXPECT_DOUBLE_EQ(b.Skill(i, own).IValue, 0.6);
-    EXPECT_FALSE(b.State().Task.Units[0][own].Open);
-    EXPECT_TRUE(b.State().Task.Units[1][own].Open);
+    EXPECT_FALSE(TaskUnit(b.State().Task, 0, own).Open);
+    EXPECT_TRUE(TaskUnit(b.State().Task, 1, own).Open);
     for (int j = 0; j < 5; ++j) {
       EXPECT_EQ(b.Skill(i, j).Chosen, j == own);
       EXPECT_FALSE(b.Skill(i, j).Loser);
@@ -90,8 +90,8 @@ TEST(Allocation, WeakerCompetitorLosesAndChoosesAgain) {
   EXPECT_FALSE(b.Skill(1, 0).Loser);
   EXPECT_TRUE(b.Skill(0, 1).Chosen);
   EXPECT_TRUE(b.Skill(1, 0).Chosen);
-  EXPECT_FALSE(b.State().Task.Units[0][0].Open);
-  EXPECT_FALSE(b.State().Task.Units[0][1].Open);
+  EXPECT_FALSE(TaskUnit(b.State().Task, 0, 0).Open);
+  EXPECT_FALSE(TaskUnit(b.State().Task, 0, 1).Open);
   EXPECT_EQ(b.State().Task.AllocatedCount, 2);
 }
 
@@ -116,19 +116,19 @@ TEST(Allocation, CompetitionCountsOpenUnitsOnlyUpToTheNumberOfAgents) {
     EXPECT_TRUE(b.Skill(i, 0).Chosen) << i;
     EXPECT_FALSE(b.Skill(i, 0).Loser) << i;
   }
-  for (int c = 0; c < 10; ++c) EXPECT_EQ(b.State().Task.Units[c][0].Open, c >= 3) << c;
+  for (int c = 0; c < 10; ++c) EXPECT_EQ(TaskUnit(b.State().Task, c, 0).Open, c >= 3) << c;
 
   // Two open units left in the column for the three: the weakest gives way.
   StartTask(ctx, 0);
-  for (int c = 0; c < 8; ++c) b.State().Task.Units[c][0].Open = false;
+  for (int c = 0; c < 8; ++c) TaskUnit(b.State().Task, c, 0).Open = false;
   for (auto& agent : b.System().Agents) agent.Available = true;
   b.Skill(2, 0).Expertise = 18;  // agent 2 is the weakest on skill 0
   AllocateTimestep(ctx, 1);
   EXPECT_TRUE(b.Skill(2, 0).Loser);
   EXPECT_TRUE(b.Skill(2, 1).Chosen);
-  EXPECT_FALSE(b.State().Task.Units[8][0].Open);
-  EXPECT_FALSE(b.State().Task.Units[9][0].Open);
-  EXPECT_FALSE(b.State().Task.Units[0][1].Open);
+  EXPECT_FALSE(TaskUnit(b.State().Task, 8, 0).Open);
+  EXPECT_FALSE(TaskUnit(b.State().Task, 9, 0).Open);
+  EXPECT_FALSE(TaskUnit(b.State().Task, 0, 1).Open);
   EXPECT_FALSE(b.System().Agents[0].Skills[0].UnitsOpen);  // the column ran out
 }
 
@@ -148,8 +148,8 @@ TEST(Allocation, ColumnIndexAgreesWithAFreshScanAfterEveryChange) {
     ColumnIndex index(state);
     for (int j = 0; j < 3; ++j) {
       for (int c = 0; c < task.Cycles; ++c) {
-        task.Units[c][j].Open = next(4) != 0;
-        task.Units[c][j].Performed = next(3) == 0;
+        TaskUnit(task, c, j).Open = next(4) != 0;
+        TaskUnit(task, c, j).Performed = next(3) == 0;
       }
     }
     for (int change = 0; change < 60; ++change) {
@@ -159,19 +159,19 @@ TEST(Allocation, ColumnIndexAgreesWithAFreshScanAfterEveryChange) {
       const bool anyUnit = next(5) == 0;
       if (next(2) == 0) {
         const int c = anyUnit ? static_cast<int>(next(7)) : index.FirstOpen(j);
-        if (c < task.Cycles && task.Units[c][j].Open) index.CloseUnit(c, j);
+        if (c < task.Cycles && TaskUnit(task, c, j).Open) index.CloseUnit(c, j);
       } else {
         const int c = anyUnit ? static_cast<int>(next(7)) : index.FirstUnperformed(j);
-        if (c < task.Cycles && !task.Units[c][j].Performed) index.MarkPerformed(c, j);
+        if (c < task.Cycles && !TaskUnit(task, c, j).Performed) index.MarkPerformed(c, j);
       }
       if (next(10) == 0) {
         const int c = static_cast<int>(next(7));
-        task.Units[c][j].Open = true;  // changed behind the index's back
+        TaskUnit(task, c, j).Open = true;  // changed behind the index's back
         index.MarkStale(j);
       }
       for (int k = 0; k < 3; ++k) {
         int open = 0;
-        for (int c = 0; c < task.Cycles; ++c) open += task.Units[c][k].Open;
+        for (int c = 0; c < task.Cycles; ++c) open += TaskUnit(task, c, k).Open;
         ASSERT_EQ(index.OpenCount(k), open) << round << " " << change << " " << k;
         ASSERT_EQ(index.FirstOpen(k), FirstOpenCycle(task, k)) << round << " " << change << " " << k;
         ASSERT_EQ(index.FirstUnperformed(k), FirstUnperformedCycle(task, k)) << round << " " << change << " " << k;

@@ -112,7 +112,7 @@ TEST(Dynamics, PerformSkillTakesTheNextUnitAndCostsDurOverEfficiency) {
   // a = 0.5 x 60/100 = 0.3, b = 40/100 x 0.5 = 0.2, time = 10 / 0.5.
   EXPECT_DOUBLE_EQ(b.Skill(0, 0).TimeNeeded, 20);
   EXPECT_DOUBLE_EQ(b.System().Agents[0].StepWorkTime, 20);
-  EXPECT_TRUE(b.State().Task.Units[0][0].Performed);
+  EXPECT_TRUE(TaskUnit(b.State().Task, 0, 0).Performed);
   EXPECT_EQ(b.State().Task.PerformedCount, 1);
   EXPECT_TRUE(b.Skill(0, 0).PerformedAt[11]);
   EXPECT_EQ(b.State().TaskGrid.Cell(1, 1), "12/1");
@@ -123,12 +123,12 @@ TEST(Dynamics, PerformSkillTakesTheNextUnitAndCostsDurOverEfficiency) {
 
   // A second agent on the same skill takes the following unit.
   PerformSkill(ctx, 1, 0, 11, 0, 12);
-  EXPECT_TRUE(b.State().Task.Units[1][0].Performed);
+  EXPECT_TRUE(TaskUnit(b.State().Task, 1, 0).Performed);
   EXPECT_EQ(b.State().AllocationGrid.Cell(2, 1), "12/2");
   EXPECT_DOUBLE_EQ(b.Skill(1, 0).TimeNeeded, 10);  // a + b = 0.5 + 0.5
 
   // A used-up column changes nothing.
-  for (auto& row : b.State().Task.Units) row[1].Performed = true;
+  for (int c = 0; c < b.State().Task.Cycles; ++c) TaskUnit(b.State().Task, c, 1).Performed = true;
   PerformSkill(ctx, 2, 1, 11, 0, 12);
   EXPECT_EQ(b.State().Task.PerformedCount, 2);
   EXPECT_EQ(b.System().Agents[2].StepWorkTime, 0);

@@ -113,7 +113,7 @@ TEST(Faults, EveryZeroDenominatorFailsTheRun) {
 TEST(Faults, PerformSkillFormsItsPartsBeforeLookingForAUnit) {
   Bench b;
   b.CommitConstant(1, 1, 2, 1);
-  for (auto& row : b.State().Task.Units) row[0].Performed = true;  // column used up
+  for (int c = 0; c < b.State().Task.Cycles; ++c) TaskUnit(b.State().Task, c, 0).Performed = true;  // column used up
   b.Skill(0, 0).MotMax = 0;
   RunContext ctx = b.Context();
   EXPECT_THROW(PerformSkill(ctx, 0, 0, 0, 0, 1), RunFault);

@@ -144,7 +144,7 @@ TEST(CommitSizes, LongTextsAreConvertedOncePerOperation) {
   const std::string longTen = std::string(131070, '0') + "10";
   b.panel.SetText(Field::Dur, longTen);
   b.bench.SetSystem();
-  EXPECT_EQ(b.State().Task.Units[0][0].Duration, 10);
+  EXPECT_EQ(TaskUnit(b.State().Task, 0, 0).Duration, 10);
   const RunOutcome outcome = b.bench.StartButtonClick();
   EXPECT_EQ(outcome.status, RunStatus::Finished);
   Bench reference;

@@ -51,8 +51,8 @@ std::string Summary(const ModelState& state, const std::vector<std::string>& log
     }
     out += "\n";
   }
-  for (const auto& row : state.Task.Units) {
-    for (const auto& unit : row) out += unit.Open ? 'o' : '.';
+  for (int c = 0; c < state.Task.Cycles; ++c) {
+    for (int j = 0; j < state.Task.UnitColumns; ++j) out += TaskUnit(state.Task, c, j).Open ? 'o' : '.';
     out += "\n";
   }
   for (const auto& line : log) out += line + "\n";

@@ -21,7 +21,7 @@ inline int OpenUnitCount(const ModelState& state, int j) {
   const TTask& task = state.Task;
   int count = 0;
   for (int c = 0; c < task.Cycles; ++c) {
-    if (task.Units[c][j].Open) ++count;
+    if (TaskUnit(task, c, j).Open) ++count;
   }
   return count < state.System.NrOfAgents ? count : state.System.NrOfAgents;
 }
@@ -106,7 +106,7 @@ inline void AllocateUnits(RunContext& ctx, int j, long long n) {
     const int c = FirstOpenCycle(task, j);
     if (c < task.Cycles) {
       agent.Available = false;
-      task.Units[c][j].Open = false;
+      TaskUnit(task, c, j).Open = false;
       task.AllocatedCount += 1;
       if (ctx.parameters.Indicated(Indicator::Allocation)) {
         const std::string text = AllocationText(n, i);
