@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QScreen>
 #include <QCloseEvent>
 #include <QLabel>
@@ -48,6 +49,14 @@
 
 using davrel3::Field;
 
+namespace {
+
+// The window's size as it opens, and the room right of its parts.
+constexpr QSize kLayoutSize(1094, 348);
+constexpr int kRightMargin = 8;
+
+}  // namespace
+
 // ------------------------------------------------------------------ creation
 
 TParForm::TParForm(QWidget* parent) : QWidget(parent) {
@@ -83,12 +92,25 @@ TParForm::TParForm(QWidget* parent) : QWidget(parent) {
   indicators_ = new IndicatorStrip(this);
 
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 8, 8);
+  layout->setContentsMargins(0, 0, kRightMargin, 8);
   layout->setSpacing(7);
   layout->addWidget(pageControl1_, 1);
-  layout->addWidget(indicators_);
   statusLine_ = new StatusLine(this);
-  layout->addWidget(statusLine_);
+  // The strip and the status line keep the width they have in the window at
+  // its layout size and stand at its left, so that a wider (maximised)
+  // window keeps the buttons beside the indicators and the status line wraps
+  // where it did.
+  for (QWidget* foot : {static_cast<QWidget*>(indicators_), static_cast<QWidget*>(statusLine_)}) {
+    foot->setMaximumWidth(kLayoutSize.width() - kRightMargin);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    // The foot grows up to its maximum; only then does the empty room
+    // right of it grow.
+    row->addWidget(foot, 1);
+    row->addStretch(0);
+    layout->addLayout(row);
+  }
 
   files_ = new FileCommands(this, panel_, bench_, [this](const QString& text) { ShowMessage(text); });
   menuBar_ = new MainMenuBar(this, *files_, [this](auto apply) { ApplyConfiguration(apply); });
@@ -127,7 +149,7 @@ TParForm::TParForm(QWidget* parent) : QWidget(parent) {
 
   pageControl1_->setCurrentWidget(newcomersTab_);
   move(55, 47);
-  resize(1094, 348);
+  resize(kLayoutSize);
   FormCreate();
 }
 

@@ -12,7 +12,7 @@ AboutTab::AboutTab(QWidget* parent) : QWidget(parent) {
   setObjectName("TabSheet1");
   const QStringList texts = {"  ", "", "Please report any comments, bugs, etc.., to the author.",
                              "Davrel3 - a simulation of task allocation in self-organising work groups"};
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = SheetLayout(this);
   layout->setContentsMargins(16, 24, 8, 12);
   layout->setSpacing(0);
   for (int i = 0; i < 4; ++i) {

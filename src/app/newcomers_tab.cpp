@@ -104,7 +104,7 @@ NewcomersTab::NewcomersTab(QWidget* parent) : QWidget(parent) {
   top->addLayout(defineColumn);
   top->addStretch(1);
 
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = SheetLayout(this);
   layout->setContentsMargins(8, 8, 8, 6);
   layout->addLayout(top);
   layout->addStretch(1);

@@ -180,7 +180,7 @@ ParametersTab::ParametersTab(QWidget* parent) : QWidget(parent) {
   groups->setSpacing(7);
   for (QFrame* group : {systemPanel_, expPanel_, motPanel_, taskPanel_}) groups->addWidget(group, 0, Qt::AlignTop);
 
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = SheetLayout(this);
   layout->setContentsMargins(8, 8, 8, 6);
   layout->addWidget(parPanel_, 0, Qt::AlignLeft);
   layout->addStretch(1);

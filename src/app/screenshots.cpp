@@ -11,6 +11,8 @@
 // progress dialog of a long run, Help > About and the window maximised.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
+#include <QTemporaryDir>
 #include <QPixmap>
 #include <QTabWidget>
 #include <QElapsedTimer>
@@ -46,6 +48,7 @@
 #include "design_runner.h"
 #include "skill_levels_editor.h"
 #include "widget_panel.h"
+#include "window_settings.h"
 #include "DV3Newcomer2009Agent.h"
 #include "radio_group.h"
 #include "run_progress.h"
@@ -182,11 +185,21 @@ bool MainWindowPictures(TParForm& parForm, const QDir& dir) {
   });
   parForm.ShowAbout();
 
-  // Maximised: the tabs take the room, the strip keeps its arrangement.
+  // Maximised: the tabs take the room, the strip keeps its arrangement. A
+  // display without a window manager does not maximise, so the window is
+  // also given the screen's available area, as a maximised window has.
+  const QRect normal = parForm.geometry();
   parForm.showMaximized();
+  if (const QScreen* screen = parForm.screen()) parForm.setGeometry(screen->availableGeometry());
   Settle(800);
-  ok = Save(parForm, dir, "main-maximized.png") && ok;
+  static const char* const kTabs[] = {"agent", "task", "parameters", "newcomers", "about"};
+  for (int tab = 0; tab < parForm.PageControl1()->count(); ++tab) {
+    parForm.PageControl1()->setCurrentIndex(tab);
+    const QString name = tab == 3 ? QString("main-maximized.png") : QString("main-maximized-%1.png").arg(kTabs[tab]);
+    ok = Save(parForm, dir, name) && ok;
+  }
   parForm.showNormal();
+  parForm.setGeometry(normal);
   return ok;
 }
 
@@ -199,6 +212,20 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: davrel3-screenshots OUTDIR\n");
     return 2;
   }
+  // The program's names, with its settings in a folder of this run's own:
+  // the pictures never read nor change what the program remembers for its
+  // user, and always show the windows at their layout's size.
+  QTemporaryDir settingsFolder(QDir::temp().filePath(QStringLiteral("davrel3-screenshots-settings-XXXXXX")));
+  QString elsewhere;
+  if (!settingsFolder.isValid()) {
+    std::fprintf(stderr, "cannot make a folder for the settings of the screenshots\n");
+    return 1;
+  }
+  if (!window_settings::UseProgramNamesIn(settingsFolder.path(), &elsewhere)) {
+    std::fprintf(stderr, "the settings of the screenshots would go to %s\n", qPrintable(elsewhere));
+    return 1;
+  }
+  QApplication::setWindowIcon(QIcon(":/icons/davrel3.svg"));
   QDir dir(QString::fromLocal8Bit(argv[1]));
   if (!dir.mkpath(".")) {
     std::fprintf(stderr, "cannot create %s\n", argv[1]);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -21,6 +22,18 @@ QString GeometryKey(const QString& key) { return QStringLiteral("geometry/") + k
 void UseProgramNames() {
   QCoreApplication::setOrganizationName(QStringLiteral("Davrel3"));
   QCoreApplication::setApplicationName(QStringLiteral("Davrel3"));
+}
+
+bool UseProgramNamesIn(const QString& folder, QString* elsewhere) {
+  // QStandardPaths and the native and INI formats all look here.
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder));
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+  UseProgramNames();
+  const QString file = QSettings().fileName();
+  if (file.startsWith(QDir(folder).absolutePath() + QLatin1Char('/'))) return true;
+  if (elsewhere) *elsewhere = file;
+  return false;
 }
 
 QString LastFolder(const QString& kind) {

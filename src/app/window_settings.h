@@ -13,9 +13,16 @@ class QWidget;
 namespace window_settings {
 
 // The organisation and application names the settings are kept under
-// ("Davrel3", "Davrel3"): set by main() and by the window tests, which keep
-// them in a folder of their own.
+// ("Davrel3", "Davrel3"): set by main().
 void UseProgramNames();
+
+// The program's names with the settings kept in `folder` (one made for this
+// run of the program) rather than with the user's own: for the window tests
+// and the screenshot program, which must neither read nor change what the
+// program remembers for its user, and always open at the layout's size. Call
+// before anything reads QSettings. False, with the file the settings would go
+// to in *elsewhere (if given), when they would still land outside `folder`.
+bool UseProgramNamesIn(const QString& folder, QString* elsewhere = nullptr);
 
 // The kinds of file the dialogs remember a folder for.
 inline constexpr const char* kParameterFolder = "parameters";

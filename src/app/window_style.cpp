@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace window_style {
@@ -54,6 +55,20 @@ QPushButton* MakeButton(const QString& name, const QString& caption, QSize size,
 int EditWidthForDigits(const QWidget* widget, int digits, int minimum) {
   // The text margins and frame of a line edit take about 10 pixels.
   return std::max(minimum, widget->fontMetrics().horizontalAdvance(QString(digits, QLatin1Char('0'))) + 12);
+}
+
+QVBoxLayout* SheetLayout(QWidget* sheet) {
+  auto* block = new QWidget(sheet);
+  block->setObjectName(sheet->objectName() + QStringLiteral("Block"));
+  block->setMaximumHeight(kSheetHeight);
+  auto* outer = new QVBoxLayout(sheet);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->setSpacing(0);
+  // The block takes the height up to its maximum; only then does the empty
+  // space below it grow.
+  outer->addWidget(block, 1);
+  outer->addStretch(0);
+  return new QVBoxLayout(block);
 }
 
 }  // namespace window_style

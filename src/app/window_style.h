@@ -11,6 +11,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace window_style {
@@ -30,5 +31,14 @@ QPushButton* MakeButton(const QString& name, const QString& caption, QSize size,
 // Wide enough for `digits` digits in the widget's font, and never narrower
 // than `minimum`.
 int EditWidthForDigits(const QWidget* widget, int digits, int minimum);
+
+// The height of a tab sheet of the main window at its layout size: the
+// page control's 249 pixels less its tab bar and frame.
+inline constexpr int kSheetHeight = 222;
+// The layout for the controls of a tab sheet: a block at the top of `sheet`
+// that grows with the window up to kSheetHeight and no further, so that a
+// note at the block's foot stays under the controls it speaks of when the
+// window is taller (maximised) and the room below is left empty.
+QVBoxLayout* SheetLayout(QWidget* sheet);
 
 }  // namespace window_style

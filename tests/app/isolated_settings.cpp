@@ -9,8 +9,6 @@
 // that folder.
 #include <QCoreApplication>
 #include <QDir>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -32,13 +30,9 @@ void IsolateSettings() {
     std::fprintf(stderr, "cannot make a folder for the test settings\n");
     std::exit(1);
   }
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(settingsFolder->path()));
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder->path());
-  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder->path());
-  window_settings::UseProgramNames();
-  const QString file = QSettings().fileName();
-  if (!file.startsWith(settingsFolder->path() + QLatin1Char('/'))) {
-    std::fprintf(stderr, "the test settings would go to %s\n", qPrintable(file));
+  QString elsewhere;
+  if (!window_settings::UseProgramNamesIn(settingsFolder->path(), &elsewhere)) {
+    std::fprintf(stderr, "the test settings would go to %s\n", qPrintable(elsewhere));
     std::exit(1);
   }
   qAddPostRoutine(RemoveSettingsFolder);

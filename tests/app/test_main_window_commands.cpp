@@ -26,6 +26,7 @@
 #include "DV3Newcomer2009Agent.h"
 #include "DV3Newcomer2009Par.h"
 #include "DV3Newcomer2009Task.h"
+#include "about_tab.h"
 #include "agent_tab.h"
 #include "experiment/version.h"
 #include "file_commands.h"
@@ -286,6 +287,117 @@ class MainWindowCommandsTest : public QObject {
     QCOMPARE(QApplication::focusWidget(), item(newcomer, 2));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget(), item(fit, 0));
+  }
+
+  // Where the window's parts stand, in the window's coordinates, on every
+  // tab: the controls that belong together, by object name.
+  QHash<QString, QRect> PartsInPlace() {
+    QHash<QString, QRect> places;
+    auto keep = [&](QWidget* widget) {
+      QVERIFY(widget);
+      QVERIFY2(widget->isVisible(), qPrintable(widget->objectName()));
+      places.insert(widget->objectName(), QRect(widget->mapTo(form.get(), QPoint(0, 0)), widget->size()));
+    };
+    auto named = [&](const char* name) { return form->findChild<QWidget*>(name); };
+    for (int tab = 0; tab < form->PageControl1()->count(); ++tab) {
+      form->PageControl1()->setCurrentIndex(tab);
+      QApplication::processEvents();
+      QWidget* sheet = form->PageControl1()->currentWidget();
+      // The room the sheet gives its controls.
+      places.insert(sheet->objectName(), QRect(sheet->mapTo(form.get(), QPoint(0, 0)), sheet->size()));
+      if (sheet == form->AgentTabSheet()) {
+        for (int k = 0; k < 3; ++k) keep(form->Frame(k));
+      } else if (sheet == form->TaskTabSheet()) {
+        for (const char* name : {"Label1", "Label2", "Label3", "TaskGrid1"}) keep(named(name));
+      } else if (sheet == form->ParTabSheet()) {
+        for (const char* name : {"ParPanel", "ParHint"}) keep(named(name));
+      } else if (sheet == form->ProcesTabSheet()) {
+        for (const char* name : {"FitNoFitRadioGroup", "HiLoRadioGroup", "DefineHint", "DefineButton",
+                                 "RunDesignButton", "DesignLabel"}) {
+          keep(named(name));
+        }
+      } else {
+        for (int i = 0; i < 4; ++i) keep(form->TabSheet1()->AboutLabel(i));
+      }
+    }
+    form->PageControl1()->setCurrentWidget(form->ProcesTabSheet());
+    for (const char* name : {"TaskCheckBox", "Edit3", "TaskNote", "CycleCheckBox", "Edit2", "CycleNote",
+                             "OKButton", "CancelButton", "StartButton", "StatusCommitted"}) {
+      keep(named(name));
+    }
+    return places;
+  }
+
+  void maximisedWindowKeepsItsControlsTogether_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("maximise");
+    // The screen of this test program is 1366 x 768; a larger window is
+    // made by resizing it.
+    QTest::newRow("maximised on 1366x768") << QSize() << true;
+    QTest::newRow("1920x1200") << QSize(1920, 1200) << false;
+  }
+
+  void maximisedWindowKeepsItsControlsTogether() {
+    QFETCH(QSize, size);
+    QFETCH(bool, maximise);
+    const QSize layoutSize = form->size();
+    const QHash<QString, QRect> normal = PartsInPlace();
+    if (QTest::currentTestFailed()) return;
+    if (maximise) {
+      form->showMaximized();
+      const QSize room = form->screen()->availableGeometry().size();
+      QTRY_COMPARE(form->frameGeometry().size(), room);
+      size = form->size();
+    } else {
+      form->resize(size);
+      QTRY_COMPARE(form->size(), size);
+    }
+    QVERIFY(size.width() > layoutSize.width() + 200 && size.height() > layoutSize.height() + 300);
+    const QHash<QString, QRect> grown = PartsInPlace();
+    if (QTest::currentTestFailed()) return;
+
+    // Each part keeps its size, and its place beside the others of its group.
+    auto offset = [](const QHash<QString, QRect>& places, const char* part, const char* from) {
+      return places[part].topLeft() - places[from].topLeft();
+    };
+    const QList<QPair<const char*, QStringList>> groups = {
+        {"Frame11", {"Frame12", "Frame13"}},
+        {"TaskGrid1", {"Label1", "Label2", "Label3"}},
+        {"ParPanel", {"ParHint"}},
+        {"FitNoFitRadioGroup", {"HiLoRadioGroup", "DefineHint", "DefineButton", "RunDesignButton", "DesignLabel"}},
+        {"AboutLabel1", {"AboutLabel2", "AboutLabel3", "AboutLabel4"}},
+        {"CycleCheckBox",
+         {"TaskCheckBox", "Edit3", "TaskNote", "Edit2", "CycleNote", "OKButton", "CancelButton", "StartButton",
+          "StatusCommitted"}},
+    };
+    for (const auto& [anchor, parts] : groups) {
+      for (const QString& part : parts) {
+        const QByteArray name = part.toLatin1();
+        // A label may take more width than its text needs (the notes that
+        // wrap keep theirs, checked below); a frame grows taller only.
+        bool sized = grown[name].size() == normal[name].size();
+        if (qobject_cast<QLabel*>(form->findChild<QWidget*>(part))) sized = grown[name].height() == normal[name].height();
+        if (part.startsWith("Frame1")) sized = grown[name].width() == normal[name].width();
+        QVERIFY2(sized, qPrintable(QString("%1 changed its size").arg(part)));
+        QCOMPARE(offset(grown, name.constData(), anchor), offset(normal, name.constData(), anchor));
+      }
+    }
+    // The tab sheets' controls stay where they were within their sheets; the
+    // strip stays at the window's left under the tabs.
+    for (const char* anchor : {"Frame11", "TaskGrid1", "ParPanel", "FitNoFitRadioGroup", "AboutLabel1"}) {
+      QCOMPARE(grown[anchor].topLeft(), normal[anchor].topLeft());
+    }
+    QCOMPARE(grown["CycleCheckBox"].left(), normal["CycleCheckBox"].left());
+    QCOMPARE(grown["TaskNote"].width(), normal["TaskNote"].width());
+    QCOMPARE(grown["CycleNote"].width(), normal["CycleNote"].width());
+    QCOMPARE(grown["StartButton"].top() - grown["ProcesTabSheet"].bottom(),
+             normal["StartButton"].top() - normal["ProcesTabSheet"].bottom());
+    // The tabs take the room: the agent frames are as wide as before and show
+    // more of their rows.
+    QVERIFY(grown["ProcesTabSheet"].height() > normal["ProcesTabSheet"].height() + 300);
+    QVERIFY(grown["ProcesTabSheet"].width() > normal["ProcesTabSheet"].width() + 200);
+    QCOMPARE(grown["Frame11"].width(), normal["Frame11"].width());
+    QVERIFY(grown["Frame11"].height() > normal["Frame11"].height());
   }
 
   void editsAreWideEnoughForTheirLargestValues() {
