@@ -169,9 +169,9 @@ std::vector<std::string> PanelState(const ParameterPanel& panel) {
   return state;
 }
 
-// OK or Define, then START on what the panel holds; only the two refusals
-// a commit knows may come out, and every run ends properly.
-void CommitAndRun(Workbench& bench, Bytes& bytes) {
+// OK or Define on what the panel holds; only the two refusals a commit knows
+// may come out. Returns whether the commit went through.
+bool Commit(Workbench& bench, Bytes& bytes) {
   try {
     if (bytes.Next(2)) {
       bench.OKButtonClick();
@@ -179,14 +179,24 @@ void CommitAndRun(Workbench& bench, Bytes& bytes) {
       bench.DefineButtonClick();
     }
   } catch (const ConversionError&) {
-    return;
+    return false;
   } catch (const CommitRefused&) {
-    return;
+    return false;
   }
+  return true;
+}
+
+// START on the committed group: every run ends properly.
+void Run(Workbench& bench) {
   bench.State().History.ByteLimit = 4 << 20;
   const RunOutcome outcome = bench.StartButtonClick();
   if (outcome.status != RunStatus::Finished && outcome.message.empty()) std::abort();
   if (!AllFinite(bench.State()) || !GridsReadable(bench.State())) std::abort();
+}
+
+// OK or Define, then START when the commit went through.
+void CommitAndRun(Workbench& bench, Bytes& bytes) {
+  if (Commit(bench, bytes)) Run(bench);
 }
 
 }  // namespace
@@ -230,17 +240,7 @@ void FuzzParameterFile(const std::uint8_t* data, std::size_t size) {
   }
   if (raw) return;
   // As the runner does: the commit, then the file's levels on the group.
-  try {
-    if (bytes.Next(2)) {
-      bench.OKButtonClick();
-    } else {
-      bench.DefineButtonClick();
-    }
-  } catch (const ConversionError&) {
-    return;
-  } catch (const CommitRefused&) {
-    return;
-  }
+  if (!Commit(bench, bytes)) return;
   if (levels) {
     const SkillState held = CommittedSkillState(bench.State().System);
     try {
@@ -251,10 +251,7 @@ void FuzzParameterFile(const std::uint8_t* data, std::size_t size) {
       return;
     }
   }
-  bench.State().History.ByteLimit = 4 << 20;
-  const RunOutcome outcome = bench.StartButtonClick();
-  if (outcome.status != RunStatus::Finished && outcome.message.empty()) std::abort();
-  if (!AllFinite(bench.State()) || !GridsReadable(bench.State())) std::abort();
+  Run(bench);
 }
 
 namespace {
