@@ -361,6 +361,9 @@ std::vector<TableRow> RunDesign(const SessionOptions& options) {
 SessionShape CommittedShape(const SessionOptions& options, const std::optional<Condition>& condition) {
   InMemoryPanel panel;
   Workbench bench(panel);
+  // Only the group's shape is read: the commits build no history rows and no
+  // grid texts, which would cost more than the measure itself.
+  bench.State().TablesOnly = true;
   auto refusal = TryCommit([&] {
     PrepareSession(bench, options);
     if (condition) {

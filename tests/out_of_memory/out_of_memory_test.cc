@@ -208,8 +208,12 @@ TEST(OutOfMemory, ADryCommitThatRunsOutIsTriedAgainAndTheTableIsSizedRight) {
 
 TEST(OutOfMemory, AGroupThatCannotBeCommittedEvenAloneRefusesThePlan) {
   const SessionOptions base;
-  // 3000 agents need history arrays far larger than the small groups'.
-  const SweepPlan plan = GroupSweep("3,3000,5");
+  // 2,000,000 cycles of 5 skills need a task grid of 80 MB in one block, far
+  // larger than the other runs' grids.
+  SweepPlan plan;
+  Sweep sweep;
+  ASSERT_EQ(ParseSweep("Cycle=200,2000000,100", sweep), std::nullopt);
+  plan.sweeps.push_back(sweep);
   FailAllocationsOver(std::uint64_t{64} << 20);
   std::string message;
   try {
@@ -221,6 +225,20 @@ TEST(OutOfMemory, AGroupThatCannotBeCommittedEvenAloneRefusesThePlan) {
   EXPECT_EQ(message,
             "there is not enough memory to commit the group of run 2, from which the table's agent columns are "
             "sized; nothing was run");
+}
+
+// The dry commits only read the group's shape: they build no per-timestep
+// history (246 rows of 40 slots per agent for each of expertise and
+// motivation), which would cost more than the measure itself.
+TEST(RunMemory, SizingATableBuildsNoHistory) {
+  const SessionOptions base;
+  const SweepPlan plan = GroupSweep("100");
+  const long long before = LiveBytes();
+  ResetPeakBytes();
+  const PlanShape shape = MeasurePlan(base, plan, 0, 1, 1);
+  ASSERT_EQ(shape.agents, 100);
+  const long long historyArray = 246LL * 100 * 40 * static_cast<long long>(sizeof(double));
+  EXPECT_LT(PeakBytes() - before, historyArray / 4);
 }
 
 // What a batch reserves for a run bounds what the run allocates: at no
