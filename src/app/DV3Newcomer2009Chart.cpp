@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QtCharts/QLineSeries>
 #include <algorithm>
+#include <optional>
 
 #include "allocation_page.h"
 #include "chart_view.h"
@@ -32,8 +33,10 @@ using history_series::SkillMeasure;
 namespace {
 
 // The size the window opens at when the screen has room: the whole of
-// Panel1's charts, their legends and the top strip with its message line.
-constexpr QSize kOpeningSize(1257, 368);
+// Panel1's charts, their legends and the top strip with its message line,
+// with the 3-D views tall enough to read. On a 1366 x 768 screen the window
+// gets the height below the main window (about 390).
+constexpr QSize kOpeningSize(1257, 460);
 // The smallest size it is cut down to, so that it fits below the main window
 // on a small screen; charts and legends shrink with it.
 constexpr QSize kSmallestSize(640, 280);
@@ -106,6 +109,8 @@ TChartForm::TChartForm(davrel3::Workbench& bench, QWidget* parent) : QWidget(par
 }
 
 TChartForm::~TChartForm() = default;
+
+QSize TChartForm::OpeningSize() { return kOpeningSize; }
 
 StringGridView* TChartForm::WorkTimeGrid() const { return workTimePage_->WorkTimeGrid(); }
 
@@ -266,8 +271,19 @@ void TChartForm::ShowBeside(QWidget* mainWindow) {
     // The window manager's frame around this window is as wide as the one
     // around the main window; it is known only once a window is shown.
     const QSize frame = mainWindow->frameGeometry().size() - mainWindow->size();
-    const QRect place =
-        window_placement::BesideOrBelowFitted(mainWindow->frameGeometry(), kOpeningSize + frame, kSmallestSize + frame, room);
+    // The main window's buttons (Define, Run design, OK, Cancel, START) stay
+    // in view whatever the screen: nothing opens over their lowest edge.
+    std::optional<int> buttonsBottom;
+    for (const QPushButton* button : mainWindow->findChildren<QPushButton*>()) {
+      if (!button->isVisibleTo(mainWindow)) continue;
+      const int bottom = button->mapToGlobal(QPoint(0, button->height() - 1)).y();
+      buttonsBottom = std::max(buttonsBottom.value_or(bottom), bottom);
+    }
+    const QRect place = window_placement::BesideOrBelowFitted(mainWindow->frameGeometry(), kOpeningSize + frame,
+                                                              kSmallestSize + frame, room, buttonsBottom);
+    // On a screen too small for the smallest size clear of the buttons the
+    // window opens smaller still; the user may move and enlarge it.
+    setMinimumSize(kSmallestSize.boundedTo(place.size() - frame));
     resize(place.size() - frame);
     move(place.topLeft());
   }

@@ -61,10 +61,15 @@ class TChartForm : public QWidget {
   // Redraws all five pages for the agent in AgEdit1.
   void Draw();
   // Shows the window; if it was not visible, sizes and places it beside (or
-  // else below) `mainWindow`, inside the screen's available area and clear
-  // of the main window (window_placement::BesideOrBelowFitted). The first
-  // time it opens on "PerformanceTime".
+  // else below) `mainWindow`, inside the screen's available area, clear of
+  // the main window where the screen has room and never over its buttons
+  // (window_placement::BesideOrBelowFitted). The first time it opens on
+  // "PerformanceTime".
   void ShowBeside(QWidget* mainWindow);
+
+  // The size the window opens at when the screen has room for it: the whole
+  // of every page, chart and legend.
+  static QSize OpeningSize();
 
   void DrawExpertise(int agentIndex);
   void DrawMotivation(int agentIndex);

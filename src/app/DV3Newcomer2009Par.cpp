@@ -1,26 +1,16 @@
 #include "DV3Newcomer2009Par.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QEventLoop>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QScreen>
 #include <QCloseEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QScopeGuard>
 #include <exception>
-#include <malloc.h>
 
 #include "experiment/memory_budget.h"
 #include "experiment/run_memory.h"
@@ -29,7 +19,6 @@
 #include "about_tab.h"
 #include "agent_tab.h"
 #include "design_control.h"
-#include "experiment/agents_without_work.h"
 #include "experiment/record.h"
 #include "file_commands.h"
 #include "indicator_strip.h"
@@ -247,90 +236,6 @@ void TParForm::ShowMessage(const QString& text) {
   program_message::Show(this, text);
 }
 
-void TParForm::ShowStepMessage(const QString& text) {
-  // The run is on its way out, or the user stopped the indications: the run
-  // reads the check boxes once at START, so the boxes end here.
-  if (closeRequested_ || stepsStopped_) return;
-  if (messageFunction_) {
-    messageFunction_(text);
-    return;
-  }
-  QMessageBox box(QMessageBox::NoIcon, program_message::Title(), text, QMessageBox::NoButton, this);
-  program_message::Dress(box);
-  box.setObjectName("StepBox");
-  QPushButton* ok = box.addButton(QMessageBox::Ok);
-  QPushButton* stop = box.addButton("Stop indicating", QMessageBox::RejectRole);
-  stop->setObjectName("StopIndicatingButton");
-  stop->setToolTip("Unticks every indicator box; the run goes on to its end without boxes");
-  box.setDefaultButton(ok);
-  // Escape and the title bar's close go on, as OK does.
-  box.setEscapeButton(ok);
-  // Wide enough for its title; placed where it hides neither the frames nor
-  // the task grid.
-  box.setMinimumWidth(280);
-  box.setWindowModality(Qt::NonModal);
-  box.adjustSize();
-  box.move(StepBoxPlace(box.frameGeometry().size().expandedTo(QSize(280, 100))));
-
-  QEventLoop loop;
-  stepLoop_ = &loop;
-  progress_->PauseForBox();
-  connect(&box, &QMessageBox::finished, &loop, &QEventLoop::quit);
-  SetInputsEnabled(false);
-  box.show();
-  loop.exec();
-  stepLoop_ = nullptr;
-  progress_->ResumeAfterBox();
-  SetInputsEnabled(true);
-  if (box.clickedButton() == stop) {
-    UntickIndicators();
-    stepsStopped_ = true;
-  }
-}
-
-bool TParForm::RunShouldStop() {
-  if (closeRequested_) return true;
-  return progress_->TimestepEnded();
-}
-
-void TParForm::UntickIndicators() {
-  for (QCheckBox* box : {indicators_->TaskCheckBox(), indicators_->CycleCheckBox(), indicators_->AllCheckBox(),
-                         indicators_->PerfCheckBox(), indicators_->InflCheckBox(),
-                         indicators_->AgVariationCheckBox(), indicators_->ProcesBox()}) {
-    box->setChecked(false);
-  }
-}
-
-QPoint TParForm::StepBoxPlace(QSize size) const {
-  const QRect frame = frameGeometry();
-  const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
-  const QRect room = shown ? shown->availableGeometry() : QRect();
-  // Below the window, level with START, if the screen has room there;
-  // otherwise over the indicator strip's right end, above START.
-  const QPoint below(frame.right() - size.width() + 1, frame.bottom() + 1);
-  if (room.isNull() || room.contains(QRect(below, size))) return below;
-  const QPoint strip(frame.right() - size.width() - 180, frame.bottom() - size.height() - 8);
-  return QPoint(std::max(room.left(), strip.x()), std::max(room.top(), strip.y()));
-}
-
-void TParForm::SetInputsEnabled(bool enabled) {
-  for (QWidget* part : {static_cast<QWidget*>(indicators_), static_cast<QWidget*>(menuBar_),
-                        static_cast<QWidget*>(parametersTab_), static_cast<QWidget*>(newcomersTab_)}) {
-    part->setEnabled(enabled);
-  }
-  if (!enabled) {
-    shortcutStates_.clear();
-    for (QAction* action : actions()) {
-      shortcutStates_.append({action, action->isEnabled()});
-      action->setEnabled(false);
-    }
-  } else {
-    for (const auto& [action, wasEnabled] : shortcutStates_) action->setEnabled(wasEnabled);
-    shortcutStates_.clear();
-  }
-  emit RunBusy(!enabled);
-}
-
 void TParForm::Handle(const std::function<void()>& handler) {
   try {
     handler();
@@ -345,81 +250,6 @@ void TParForm::Handle(const std::function<void()>& handler) {
     ShowMessage("An unknown error occurred");
   }
   SyncButtons();
-}
-
-namespace {
-
-// The caption of the label that names an edit, without trailing blanks.
-QString CaptionOf(const QWidget* window, const QLineEdit* edit) {
-  for (const QLabel* label : window->findChildren<QLabel*>()) {
-    if (label->buddy() == edit) return label->text().trimmed();
-  }
-  return {};
-}
-
-}  // namespace
-
-QString TParForm::ConversionMessage(const davrel3::ConversionError& error) const {
-  const QString text = QString::fromStdString(error.text());
-  // The box that holds the text: the one being typed into, else the first
-  // that an operation reads in the parameter set's order, else an agent box.
-  QString what;
-  QString range;
-  auto describe = [&](const QLineEdit* edit) {
-    for (int i = 0; i < davrel3::kFieldCount; ++i) {
-      const auto field = static_cast<Field>(i);
-      if (panel_.Edit(field) != edit) continue;
-      const QString caption = CaptionOf(this, edit);
-      what = caption.isEmpty() ? QString("The entrance time") : QString("\"%1\"").arg(caption);
-      if (field == Field::EntTurnAgent) what = "\"Entrance newcomer after\"";
-      if (const UpDown* upDown = panel_.UpDownOf(field)) {
-        range = QString("; its arrows go from %1 to %2").arg(upDown->Min()).arg(upDown->Max());
-      }
-      return true;
-    }
-    for (int k = 0; k < 6; ++k) {
-      if (Frame(k)->AgentEdit != edit) continue;
-      what = QString("The agent box of frame %1").arg(k + 1);
-      range = QString("; the group has agents 1 to %1").arg(bench_.State().System.NrOfAgents);
-      return true;
-    }
-    return false;
-  };
-  bool found = false;
-  if (const auto* focused = qobject_cast<const QLineEdit*>(QApplication::focusWidget())) {
-    found = focused->window() == this && focused->text() == text && describe(focused);
-  }
-  for (int i = 0; !found && i < davrel3::kFieldCount; ++i) {
-    const QLineEdit* edit = panel_.Edit(static_cast<Field>(i));
-    found = edit && edit->text() == text && describe(edit);
-  }
-  for (int k = 0; !found && k < 6; ++k) {
-    found = Frame(k)->AgentEdit->text() == text && describe(Frame(k)->AgentEdit);
-  }
-  if (!found) what = "The value";
-  static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
-  QString problem;
-  if (text.trimmed().isEmpty()) {
-    problem = QString("%1 is empty: it takes a whole number, written with digits only").arg(what);
-  } else if (digits.match(text).hasMatch()) {
-    problem = QString("%1 is too large: whole numbers go from -2147483648 to 2147483647").arg(what);
-  } else {
-    problem = QString("%1 takes a whole number, written with digits only (no decimal point, exponent, spaces or "
-                      "letters)")
-                  .arg(what);
-  }
-  return QString("%1. %2%3.").arg(QString::fromStdString(error.what()), problem, range);
-}
-
-QString TParForm::RunMessage(const std::string& message) const {
-  // A run that met a text that is not a whole number says which box it was,
-  // as every other handler does.
-  static const QRegularExpression conversion(QStringLiteral("^'(.*)' is not a valid integer value$"),
-                                             QRegularExpression::DotMatchesEverythingOption);
-  const QString text = QString::fromStdString(message);
-  const QRegularExpressionMatch match = conversion.match(text);
-  if (!match.hasMatch()) return text;
-  return ConversionMessage(davrel3::ConversionError(match.captured(1).toStdString()));
 }
 
 void TParForm::SyncButtons() {
@@ -519,72 +349,6 @@ void TParForm::ShowItemsDiffer() {
       QString("The items chosen (%1) are not the committed condition: press Define to commit them. START now "
               "enters the newcomer by the chosen items into the committed group.")
           .arg(status_text::ConditionText(chosen[0], chosen[1], chosen[2])));
-}
-
-void TParForm::StartButtonClick() {
-  Handle([this] {
-    // Read as the runner reads them for its record: just before START.
-    davrel3::ParameterValues parameters = davrel3::ReadParameters(panel_);
-    davrel3::RunOutcome outcome;
-    running_ = true;
-    stepsStopped_ = false;
-    progress_->Start();
-    const auto notRunning = qScopeGuard([this] {
-      progress_->Finish();
-      running_ = false;
-      if (closeRequested_) emit Closed();
-    });
-    // Which agents the levels leave without work, before the run moves them.
-    statusLine_->SetExtraWarning(QString::fromStdString(
-        davrel3::AgentsWithoutWorkWarning(davrel3::AgentsWithoutWork(bench_))));
-    // The editor shows the levels the run leaves, however it ends.
-    const auto levelsShown = qScopeGuard([this] {
-      if (levelsEditor_) levelsEditor_->ShowHeldLevels();
-    });
-    try {
-      outcome = bench_.StartButtonClick(afterRunDraw_);
-    } catch (const std::exception& error) {
-      // The run went, its draw did not: the record says so, as the runner's does.
-      const davrel3::RunOutcome failed{davrel3::RunStatus::Failed, error.what(), {}};
-      files_->RememberRun(failed, std::move(parameters));
-      ReleaseUnshownRun(davrel3::RunStatus::Failed);
-      statusLine_->SetRunSummary(status_text::RunSummaryText(failed));
-      emit RunEnded(status_text::RunSummaryText(failed));
-      throw;
-    }
-    if (outcome.status != davrel3::RunStatus::Refused) {
-      files_->RememberRun(outcome, std::move(parameters));
-      const QString summary = status_text::RunSummaryText(outcome);
-      statusLine_->SetRunSummary(summary);
-      emit RunEnded(summary);
-    }
-    SyncButtons();
-    ReleaseUnshownRun(outcome.status);
-    // A run stopped by closing the window ends with the program: no box.
-    if (!closeRequested_ && outcome.status != davrel3::RunStatus::Finished && !outcome.message.empty()) {
-      ShowMessage(RunMessage(outcome.message));
-    }
-  });
-}
-
-void TParForm::ReleaseUnshownRun(davrel3::RunStatus status) {
-  if (status != davrel3::RunStatus::Failed && status != davrel3::RunStatus::Cancelled) return;
-  davrel3::ModelState& state = bench_.State();
-  try {
-    // A failed run is not drawn: the charts keep the last drawing, and of its
-    // timesteps the store keeps the rows a commit lays out (what a later draw
-    // reads and a saved record holds). A cancelled run is drawn whole, so all
-    // its rows stay; only the room reserved ahead of them goes.
-    const std::int64_t rows =
-        status == davrel3::RunStatus::Failed ? davrel3::kDefaultHistoryLength + 1 : state.History.Rows;
-    davrel3::FitHistory(state.History, rows);
-    // The log of performed units was reserved for whole tasks.
-    state.Labour.Units.shrink_to_fit();
-  } catch (const std::bad_alloc&) {
-    // No room for the smaller copies: the store stays as the run left it.
-  }
-  // What the run's work freed goes back to the system at once.
-  malloc_trim(0);
 }
 
 void TParForm::OKButtonClick() {

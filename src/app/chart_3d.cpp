@@ -72,8 +72,10 @@ QAbstract3DSeries::Mesh MeshFor(MarkerShape shape) {
   return QAbstract3DSeries::MeshSphere;
 }
 
-// Labels of the depth axis: at depth d the title of the series that stands
-// there ("Skill 3", "Agent 1"), nothing between two series.
+// Labels of the depth axis: at depth d the short label of the series that
+// stands there ("3" for "Skill 3", "1" for "Agent 1", "CT" for "Coordination
+// Time"), nothing between two series. Whole titles would overlap where the
+// series stand close together; the legend beside the graph names them.
 class DepthLabels : public QValue3DAxisFormatter {
  public:
   explicit DepthLabels(QStringList names = {}) : names_(std::move(names)) {}
@@ -131,6 +133,17 @@ class MenuInputHandler : public Q3DInputHandler {
 
 }  // namespace
 
+QString ThreeDChart::DepthLabel(const QString& title) {
+  // The number a title ends with: "Skill 12" -> "12", "Agent 3" -> "3".
+  qsizetype digits = title.size();
+  while (digits > 0 && title[digits - 1].isDigit()) --digits;
+  if (digits < title.size()) return title.mid(digits);
+  // Else the initials of its words: "System" -> "S", "Coordination Time" -> "CT".
+  QString initials;
+  for (const QString& word : title.split(QLatin1Char(' '), Qt::SkipEmptyParts)) initials += word[0].toUpper();
+  return initials;
+}
+
 bool OpenGLAvailable() {
   static const bool available = ProbeOpenGL();
   return available;
@@ -143,9 +156,14 @@ ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fi
   graph_->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
   graph_->setOrthoProjection(false);
   // Rounds run from left to right, the series stand one behind another.
-  graph_->scene()->activeCamera()->setCameraPosition(-28, 22, 105);
+  // Zoomed in so that the graph fills the wide, low page and its axis
+  // labels are big enough to read at the window's opening height.
+  graph_->scene()->activeCamera()->setCameraPosition(-35, 20, 100);
+  // The axis labels below the floor take more room than the titles above the
+  // graph: the camera looks a little below the centre to show them whole.
+  graph_->scene()->activeCamera()->setTarget(QVector3D(0.0f, -0.4f, 0.0f));
   graph_->setAspectRatio(2.5);
-  graph_->setHorizontalAspectRatio(2.5);
+  graph_->setHorizontalAspectRatio(1.8);
 
   Q3DTheme* theme = graph_->activeTheme();
   theme->setType(Q3DTheme::ThemeQt);
@@ -172,8 +190,11 @@ ThreeDChart::ThreeDChart(const QString& valueTitle, std::optional<ValueRange> fi
   depth->setTitle(QStringLiteral("Parameter"));
   depth->setTitleVisible(true);
   QStringList names;
-  for (const SeriesStyle& style : styles) names.append(style.title);
+  for (const SeriesStyle& style : styles) names.append(DepthLabel(style.title));
   depth->setFormatter(new DepthLabels(names));
+  // The labels turn to face the camera, so that the short depth labels stay
+  // upright and apart however the graph is turned.
+  for (QValue3DAxis* axis : {rows, values, depth}) axis->setLabelAutoRotation(90);
   graph_->setAxisX(rows);
   graph_->setAxisY(values);
   graph_->setAxisZ(depth);

@@ -71,6 +71,9 @@ class ThreeDChart : public QObject {
   // Fixes the value axis to `range` from now on (the 2-D chart's axis).
   void SetValueRange(const ValueRange& range);
 
+  // The depth axis' label of the series titled `title`: the number it ends
+  // with, else the initials of its words.
+  static QString DepthLabel(const QString& title);
   // The depth of the series at `position` (from 0) in the legend.
   static float DepthOf(int position);
   // The legend position (from 0) of the series at `depth`.

@@ -18,6 +18,7 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QGraphicsLayout>
+#include <functional>
 
 #include "chart_view.h"
 #include "string_grid.h"
@@ -63,40 +64,59 @@ bool SaveBytes(const QString& path, const QByteArray& bytes, QString* error) {
   return true;
 }
 
-QByteArray PngOf(QChartView* view) {
-  const QSize size = view->size();
-  QImage image(size * kImageScale, QImage::Format_ARGB32_Premultiplied);
-  image.setDevicePixelRatio(kImageScale);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-    view->render(&painter, QRectF(QPointF(0, 0), size), view->viewport()->rect());
-  }
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes;
-}
+// What a picture is of, for its messages and its SVG description.
+struct PictureKind {
+  QString noun;         // "chart", "picture"
+  QString description;  // "Chart drawn by %1"
+};
 
-QByteArray SvgOf(QChartView* view, const QString& title) {
-  const QSize size = view->size();
+// Draws a picture of `size` with `draw` and saves it as the suffix of `path`
+// asks: ".png" at twice the screen resolution on white, ".svg" as a drawing
+// titled after the file. Any other suffix, or a picture that cannot be drawn,
+// is an error and writes nothing.
+bool SavePicture(const QString& path, QSize size, const std::function<void(QPainter&)>& draw, const PictureKind& kind,
+                 QString* error) {
+  const QString shown = QDir::toNativeSeparators(path);
+  const QString suffix = QFileInfo(path).suffix().toLower();
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator generator;
-  generator.setOutputDevice(&buffer);
-  generator.setSize(size);
-  generator.setViewBox(QRect(QPoint(0, 0), size));
-  generator.setTitle(title);
-  generator.setDescription(QObject::tr("Chart drawn by %1").arg(QGuiApplication::applicationDisplayName()));
-  {
+  if (suffix == QLatin1String("png")) {
+    QImage image(size * kImageScale, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+      if (error) *error = QObject::tr("Cannot draw the %1 for \"%2\": not enough memory.").arg(kind.noun, shown);
+      return false;
+    }
+    image.setDevicePixelRatio(kImageScale);
+    image.fill(Qt::white);
+    {
+      QPainter painter(&image);
+      painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+      draw(painter);
+    }
+    image.save(&buffer, "PNG");
+  } else if (suffix == QLatin1String("svg")) {
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setTitle(QFileInfo(path).completeBaseName());
+    generator.setDescription(kind.description.arg(QGuiApplication::applicationDisplayName()));
     QPainter painter(&generator);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    view->render(&painter, QRectF(QPointF(0, 0), size), view->viewport()->rect());
+    draw(painter);
+  } else {
+    if (error) {
+      *error = QObject::tr("Cannot save \"%1\": a %2 is saved as a PNG picture (.png) or an SVG drawing (.svg).")
+                   .arg(shown, kind.noun);
+    }
+    return false;
   }
-  return bytes;
+  if (bytes.isEmpty()) {
+    if (error) *error = QObject::tr("Cannot draw the %1 for \"%2\".").arg(kind.noun, shown);
+    return false;
+  }
+  return SaveBytes(path, bytes, error);
 }
 
 // The name a chart view suggests for its picture: its value axis title if it
@@ -169,24 +189,12 @@ bool SaveChartImage(QWidget* chartView, const QString& path, QString* error) {
   // The chart lays itself out on the next event loop pass; the picture must
   // not wait for it.
   if (view->chart() && view->chart()->layout()) view->chart()->layout()->activate();
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  QByteArray bytes;
-  if (suffix == QLatin1String("png")) {
-    bytes = PngOf(view);
-  } else if (suffix == QLatin1String("svg")) {
-    bytes = SvgOf(view, QFileInfo(path).completeBaseName());
-  } else {
-    if (error) {
-      *error = QObject::tr("Cannot save \"%1\": a chart is saved as a PNG picture (.png) or an SVG drawing (.svg).")
-                   .arg(QDir::toNativeSeparators(path));
-    }
-    return false;
-  }
-  if (bytes.isEmpty()) {
-    if (error) *error = QObject::tr("Cannot draw the chart for \"%1\".").arg(QDir::toNativeSeparators(path));
-    return false;
-  }
-  return SaveBytes(path, bytes, error);
+  return SavePicture(
+      path, view->size(),
+      [view](QPainter& painter) {
+        view->render(&painter, QRectF(QPointF(0, 0), view->size()), view->viewport()->rect());
+      },
+      {QObject::tr("chart"), QObject::tr("Chart drawn by %1")}, error);
 }
 
 bool SaveWidgetImage(QWidget* widget, const QString& path, QString* error) {
@@ -194,51 +202,9 @@ bool SaveWidgetImage(QWidget* widget, const QString& path, QString* error) {
     if (error) *error = QObject::tr("There is no picture to save.");
     return false;
   }
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  const QSize size = widget->size();
-  QByteArray bytes;
-  if (suffix == QLatin1String("png")) {
-    QImage image(size * kImageScale, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull()) {
-      if (error) *error = QObject::tr("Cannot draw the picture for \"%1\": not enough memory.").arg(QDir::toNativeSeparators(path));
-      return false;
-    }
-    image.setDevicePixelRatio(kImageScale);
-    image.fill(Qt::white);
-    {
-      QPainter painter(&image);
-      painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-      widget->render(&painter);
-    }
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-  } else if (suffix == QLatin1String("svg")) {
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setTitle(QFileInfo(path).completeBaseName());
-    generator.setDescription(QObject::tr("Drawn by %1").arg(QGuiApplication::applicationDisplayName()));
-    {
-      QPainter painter(&generator);
-      painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-      widget->render(&painter);
-    }
-  } else {
-    if (error) {
-      *error = QObject::tr("Cannot save \"%1\": a picture is saved as a PNG picture (.png) or an SVG drawing (.svg).")
-                   .arg(QDir::toNativeSeparators(path));
-    }
-    return false;
-  }
-  if (bytes.isEmpty()) {
-    if (error) *error = QObject::tr("Cannot draw the picture for \"%1\".").arg(QDir::toNativeSeparators(path));
-    return false;
-  }
-  return SaveBytes(path, bytes, error);
+  return SavePicture(
+      path, widget->size(), [widget](QPainter& painter) { widget->render(&painter); },
+      {QObject::tr("picture"), QObject::tr("Drawn by %1")}, error);
 }
 
 void InstallChartExportMenu(QWidget* chartView) {

@@ -1,8 +1,9 @@
 // davrel3-screenshots OUTDIR: shows the main window as the program does, on
 // whatever display Qt is given (the scripts run it under Xvfb), and saves a
 // picture of each of its five tabs, then of the "Agent" and "Task" tabs after
-// a run, the whole screen with the chart window as it opens beside the main
-// window, the chart window's pages and their 3-D views with their legends,
+// a run, the whole screen with the chart window as it opens beside (or below)
+// the main window, the chart window's pages and their 3-D views with their
+// legends, the whole screen with a 3-D view, that view saved with its legend,
 // the "Design results" window with its charts after "Run design", and the
 // "Division of labour" page after a Fit run with a generalist newcomer, into
 // OUTDIR. Then the skill levels editor and the main window's own pictures: an
@@ -290,6 +291,26 @@ int main(int argc, char* argv[]) {
       } else {
         std::printf("%s\n", qPrintable(path));
       }
+    }
+    // The whole screen with the 3-D expertise view in the chart window as it
+    // opened, and that view with its legend as "Save..." writes it.
+    chart.PageControl1()->setCurrentIndex(TChartForm::ExpertisePage);
+    Settle(1500);
+    const QString desktop3d =
+        dir.filePath(QString("desktop-%1x%2-3d.png").arg(screen->geometry().width()).arg(screen->geometry().height()));
+    if (!screen->grabWindow(0).save(desktop3d)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(desktop3d));
+      ok = false;
+    } else {
+      std::printf("%s\n", qPrintable(desktop3d));
+    }
+    QString error;
+    const QString legendPath = dir.filePath("chart-3d-legend.png");
+    if (chart.ThreeD(TChartForm::Expertise)->SaveImage(legendPath, &error)) {
+      std::printf("%s\n", qPrintable(legendPath));
+    } else {
+      std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(legendPath), qPrintable(error));
+      ok = false;
     }
   } else {
     std::fprintf(stderr, "no 3-D view on this display: %s\n", qPrintable(chart.ThreeDCheckBox()->toolTip()));

@@ -30,7 +30,8 @@ QPoint BesideOrBelow(const QRect& anchor, QSize size, const QRect& room) {
   return ClampInto(QPoint(room.right() - size.width() + 1, anchor.top()), size, room);
 }
 
-QRect BesideOrBelowFitted(const QRect& anchor, QSize wanted, QSize minimum, const QRect& room) {
+QRect BesideOrBelowFitted(const QRect& anchor, QSize wanted, QSize minimum, const QRect& room,
+                          std::optional<int> controlsBottom) {
   const QPoint right(anchor.right() + 1, anchor.top());
   if (room.isNull()) return QRect(right, wanted);
   wanted = wanted.boundedTo(room.size());
@@ -46,8 +47,21 @@ QRect BesideOrBelowFitted(const QRect& anchor, QSize wanted, QSize minimum, cons
     const QSize size(std::min(wanted.width(), widthLeft), wanted.height());
     return QRect(ClampInto(QPoint(anchor.left() - size.width(), anchor.top()), size, room), size);
   }
+  // The lowest edge that must stay in view: the controls', at most the anchor's.
+  const int keepBottom = std::clamp(controlsBottom.value_or(anchor.bottom()), anchor.top(), anchor.bottom());
+  const int heightBelowControls = room.bottom() - keepBottom;
+  if (controlsBottom && heightBelowControls > 0) {
+    const QSize size(wanted.width(), std::min(minimum.height(), heightBelowControls));
+    return QRect(ClampInto(QPoint(anchor.left(), room.bottom() + 1 - size.height()), size, room), size);
+  }
   const QSize size(wanted.width(), minimum.height());
   return QRect(ClampInto(QPoint(anchor.left(), anchor.bottom() + 1), size, room), size);
+}
+
+QPoint LeavingRoomBelow(QPoint place, QSize size, int heightBelow, const QRect& room) {
+  if (room.isNull()) return place;
+  place.setY(std::min(place.y(), room.bottom() + 1 - heightBelow - size.height()));
+  return ClampInto(place, size, room);
 }
 
 QPoint BelowInside(const QRect& anchor, QSize size, const QRect& room) {

@@ -2,6 +2,8 @@
 // axis ranges, the work-time view and where windows open.
 #include <QtTest>
 
+#include "DV3Newcomer2009Chart.h"
+#include "chart_3d.h"
 #include "chart_ranges.h"
 #include "history_series.h"
 #include "model/history.h"
@@ -164,6 +166,70 @@ class ChartDataTest : public QObject {
                                                              QSize(640, 280), screen);
     QCOMPARE(last, QRect(100, 488, 900, 280));
     QVERIFY(screen.contains(last));
+  }
+
+  // The layout the program opens with on the two screens it is checked on:
+  // the main window's frame (1094 x 380 at 55, 47) and the chart window at
+  // its opening size with its smallest size.
+  void windowsAt1366x768And1920x1200() {
+    const QSize mainSize(1094, 380);
+    const QSize opening = TChartForm::OpeningSize();
+    const QSize smallest(640, 280);
+    // 1920 x 1200: the main window stays at its place, the chart window opens
+    // below it at its whole opening size (the screen is not wide enough for
+    // it beside).
+    const QRect large(0, 0, 1920, 1200);
+    const QPoint mainLarge = window_placement::LeavingRoomBelow(QPoint(55, 47), mainSize, opening.height(), large);
+    QCOMPARE(mainLarge, QPoint(55, 47));
+    const QRect chartLarge =
+        window_placement::BesideOrBelowFitted(QRect(mainLarge, mainSize), opening, smallest, large, 47 + 340);
+    QCOMPARE(chartLarge, QRect(QPoint(55, 427), opening));
+    // 1366 x 768: the main window opens at the screen's top so that the chart
+    // window below it has all the rest of the screen's height.
+    const QRect small(0, 0, 1366, 768);
+    const QPoint mainSmall = window_placement::LeavingRoomBelow(QPoint(55, 47), mainSize, opening.height(), small);
+    QCOMPARE(mainSmall, QPoint(55, 0));
+    const QRect chartSmall =
+        window_placement::BesideOrBelowFitted(QRect(mainSmall, mainSize), opening, smallest, small, 340);
+    QCOMPARE(chartSmall, QRect(55, 380, opening.width(), 388));
+    QVERIFY(small.contains(chartSmall) && !chartSmall.intersects(QRect(mainSmall, mainSize)));
+    // Only as far up as needed, and never off the screen's top.
+    QCOMPARE(window_placement::LeavingRoomBelow(QPoint(55, 47), mainSize, 368, small), QPoint(55, 20));
+    QCOMPARE(window_placement::LeavingRoomBelow(QPoint(55, 47), mainSize, 368, QRect(0, 30, 1366, 738)),
+             QPoint(55, 30));
+    QCOMPARE(window_placement::LeavingRoomBelow(QPoint(55, 47), mainSize, 368, QRect()), QPoint(55, 47));
+  }
+
+  // A screen too small for the smallest size beside or below: the window
+  // covers only the part of the anchor below its controls.
+  void tooSmallAScreenKeepsTheControlsInView() {
+    const QRect screen(0, 0, 800, 600);
+    const QRect main(0, 0, 800, 380);
+    // 220 below the main window, its buttons end at 340: 259 at the bottom.
+    const QRect placed = window_placement::BesideOrBelowFitted(main, QSize(1257, 460), QSize(640, 280), screen, 340);
+    QCOMPARE(placed, QRect(0, 341, 800, 259));
+    QVERIFY(screen.contains(placed));
+    // With more room below the buttons, the smallest height, at the bottom.
+    QCOMPARE(window_placement::BesideOrBelowFitted(main, QSize(1257, 460), QSize(640, 200), screen, 340),
+             QRect(0, 380, 800, 220));
+    QCOMPARE(window_placement::BesideOrBelowFitted(QRect(0, 0, 800, 500), QSize(1257, 460), QSize(640, 280), screen,
+                                                   200),
+             QRect(0, 320, 800, 280));
+    // Buttons at the screen's bottom: the smallest height at the bottom.
+    QCOMPARE(window_placement::BesideOrBelowFitted(QRect(0, 0, 800, 600), QSize(1257, 460), QSize(640, 280), screen,
+                                                   599),
+             QRect(0, 320, 800, 280));
+  }
+
+  // The depth axis of a 3-D view labels each series by its number, or by
+  // the initials of a title without one; the legend names them in full.
+  void depthLabelsAreShort() {
+    QCOMPARE(ThreeDChart::DepthLabel("Skill 1"), QStringLiteral("1"));
+    QCOMPARE(ThreeDChart::DepthLabel("Skill 40"), QStringLiteral("40"));
+    QCOMPARE(ThreeDChart::DepthLabel("Agent 11"), QStringLiteral("11"));
+    QCOMPARE(ThreeDChart::DepthLabel("System"), QStringLiteral("S"));
+    QCOMPARE(ThreeDChart::DepthLabel("Coordination Time"), QStringLiteral("CT"));
+    QCOMPARE(ThreeDChart::DepthLabel(""), QString());
   }
 };
 

@@ -500,12 +500,15 @@ void TestChartWindow::threeDSwitchReachesAllThreeCharts() {
     }
   }
   // Each 3-D view names its shown series in a legend beside the graph, and
-  // the depth axis labels the series where they stand: "Agent 1" at the
-  // first agent's depth, not a bare 3.
+  // the depth axis labels the series where they stand by their numbers:
+  // agent 1 at the first agent's depth (the third series), not a bare 3.
   QCOMPARE(s.chart.ThreeD(TChartForm::Performance)->LegendEntries(),
            (QStringList{"Agent 1", "Agent 2", "Agent 3", "Agent 4", "Agent 5", "Agent 6"}));
   QCOMPARE(s.chart.ThreeD(TChartForm::Expertise)->LegendEntries().first(), QStringLiteral("Skill 1"));
-  QCOMPARE(s.chart.ThreeD(TChartForm::Performance)->Graph()->axisZ()->labels().first(), QStringLiteral("Agent 1"));
+  QCOMPARE(s.chart.ThreeD(TChartForm::Performance)->Graph()->axisZ()->labels(),
+           (QStringList{"1", "2", "3", "4", "5", "6"}));
+  QCOMPARE(s.chart.ThreeD(TChartForm::Expertise)->Graph()->axisZ()->labels(),
+           (QStringList{"1", "2", "3", "4", "5", "6"}));
   // Redrawing in 3-D refills the 3-D views.
   EnterAgent(s.chart, "2");
   QCOMPARE(s.chart.ThreeD(TChartForm::Expertise)->Series()[0]->dataProxy()->array()->size(),

@@ -30,8 +30,12 @@
 #include "chart_view.h"
 #include "data_export.h"
 #include "string_grid.h"
+#include "window_test_helpers.h"
 
 namespace {
+
+using window_test::DialogAnswerer;
+using window_test::ReadFile;
 
 using Session = ChartSession;
 
@@ -48,12 +52,6 @@ davrel3::TextGrid AwkwardGrid() {
   grid.SetCell(1, 2, "");
   grid.SetCell(2, 2, "12/4");
   return grid;
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
 }
 
 // Runs `inside` once the next popup menu is open, then closes it; returns the
@@ -78,36 +76,6 @@ void RightClick(QWidget* target) {
   QContextMenuEvent event(QContextMenuEvent::Mouse, local, target->mapToGlobal(local));
   QApplication::sendEvent(target, &event);
 }
-
-// Answers the next file dialog with `path`, or the next message box by
-// keeping its text, as a user would.
-class DialogAnswerer {
- public:
-  explicit DialogAnswerer(QString path) : path_(std::move(path)) {
-    timer_.setInterval(30);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-        suggested_ = dialog->selectedFiles().value(0);
-        // Typed into the name field, as selectFile leaves a focused field alone.
-        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path_);
-        static_cast<QDialog*>(dialog)->accept();
-      } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        messages_ << box->text();
-        box->accept();
-      }
-    });
-    timer_.start();
-  }
-  QString Suggested() const { return suggested_; }
-  QStringList Messages() const { return messages_; }
-
- private:
-  QString path_;
-  QTimer timer_;
-  QString suggested_;
-  QStringList messages_;
-};
 
 }  // namespace
 

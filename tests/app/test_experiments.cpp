@@ -53,12 +53,15 @@
 #include "radio_group.h"
 #include "skill_levels_editor.h"
 #include "up_down.h"
+#include "window_test_helpers.h"
 
 using davrel3::Choice;
 using davrel3::Field;
 using davrel3::kFieldCount;
 
 namespace {
+
+using window_test::ReadFile;
 
 // The runner built with this test.
 QString BatchExecutable() {
@@ -116,12 +119,6 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   QVERIFY(file.open(QIODevice::WriteOnly));
   file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
 }
 
 }  // namespace

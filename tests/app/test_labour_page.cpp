@@ -25,6 +25,7 @@
 #include "labour_figures.h"
 #include "labour_page.h"
 #include "model/division_of_labour.h"
+#include "window_test_helpers.h"
 
 using davrel3::DivisionOfLabour;
 using davrel3::Field;
@@ -32,49 +33,15 @@ using davrel3::UnitPerformance;
 
 namespace {
 
+using window_test::DialogAnswerer;
+using window_test::ReadFile;
+
 // Counts one unit of a group of `agents` x `skills` with the entrance at `entrance`.
 void Perform(DivisionOfLabour& labour, int task, std::int64_t t, int agent, int skill, int cycle, int agents = 2,
              int skills = 2, std::int64_t entrance = 2, std::int64_t firstRow = 1) {
   davrel3::CountPerformedUnit(labour, UnitPerformance{task, t, firstRow + t, agent, skill, cycle, agents, skills,
                                                       entrance, 0});
 }
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
-}
-
-// Answers the next file dialog with `path` and `filter`, and keeps the text
-// of any message box.
-class DialogAnswerer {
- public:
-  DialogAnswerer(QString path, QString filter) : path_(std::move(path)), filter_(std::move(filter)) {
-    timer_.setInterval(30);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-        if (!filter_.isEmpty()) {
-          // As a click on the filter does: the filter and its suffix.
-          dialog->selectNameFilter(filter_);
-          emit dialog->filterSelected(filter_);
-        }
-        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path_);
-        static_cast<QDialog*>(dialog)->accept();
-      } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        messages_ << box->text();
-        box->accept();
-      }
-    });
-    timer_.start();
-  }
-  QStringList Messages() const { return messages_; }
-
- private:
-  QString path_, filter_;
-  QTimer timer_;
-  QStringList messages_;
-};
 
 struct FitGeneralistSession : ChartSession {
   FitGeneralistSession() {

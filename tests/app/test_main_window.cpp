@@ -40,22 +40,18 @@
 #include "experiment/run_memory.h"
 #include "radio_group.h"
 #include "up_down.h"
+#include "window_test_helpers.h"
 
 using davrel3::Field;
 
 namespace {
 
+using window_test::Retype;
+
 void ClickArrow(UpDown* upDown, UpDown::Direction direction) {
   auto* button = upDown->findChild<QToolButton*>(direction == UpDown::Direction::Up ? "up" : "down");
   QVERIFY(button);
   QTest::mouseClick(button, Qt::LeftButton);
-}
-
-void Retype(QLineEdit* edit, const QString& text) {
-  edit->setFocus();
-  edit->selectAll();
-  QTest::keyClick(edit, Qt::Key_Delete);
-  QTest::keyClicks(edit, text);
 }
 
 // The texts of one agent frame's grid, row by row.

@@ -39,10 +39,13 @@
 #include "string_grid.h"
 #include "up_down.h"
 #include "window_settings.h"
+#include "window_test_helpers.h"
 
 using davrel3::Field;
 
 namespace {
+
+using window_test::Retype;
 
 // Runs `answer` on the next modal widget of type T once it is open.
 template <typename T>
@@ -57,13 +60,6 @@ void AnswerNext(std::function<void(T*)> answer) {
     }
   });
   timer->start();
-}
-
-void Retype(QLineEdit* edit, const QString& text) {
-  edit->setFocus();
-  edit->selectAll();
-  QTest::keyClick(edit, Qt::Key_Delete);
-  QTest::keyClicks(edit, text);
 }
 
 // Whether the label shows its whole text in the space it has.
