@@ -96,10 +96,10 @@ std::int64_t RunStartBytes(const ParameterPanel& panel, bool history) {
 namespace {
 
 // The bytes of a history array as allocated, and of the array its next row
-// would need: a full array grows to at least twice its capacity while the
-// old one is still there.
+// would need: a full array grows to at least twice its capacity, and the old
+// block may still be there while it is copied.
 template <typename T>
-std::int64_t ArrayBytes(const std::vector<T>& array, std::int64_t width) {
+std::int64_t ArrayBytes(const HistoryArray<T>& array, std::int64_t width) {
   const std::int64_t capacity = static_cast<std::int64_t>(array.capacity());
   std::int64_t bytes = Times(capacity, sizeof(T));
   if (static_cast<std::int64_t>(array.size()) + width > capacity) {

@@ -11,14 +11,13 @@ namespace {
 // `width` values: kept cells keep their values, new ones are zero. A fresh
 // array also gives back the memory of a long run's rows.
 template <typename T>
-std::vector<T> Relaid(const std::vector<T>& table, std::size_t oldWidth, std::size_t width, std::size_t rows) {
-  std::vector<T> fresh(rows * width, T{});
+HistoryArray<T> Relaid(const HistoryArray<T>& table, std::size_t oldWidth, std::size_t width, std::size_t rows) {
+  HistoryArray<T> fresh(rows * width, T{});
   const std::size_t oldRows = oldWidth == 0 ? 0 : table.size() / oldWidth;
   const std::size_t keptRows = std::min(rows, oldRows);
   const std::size_t keptWidth = std::min(width, oldWidth);
   for (std::size_t r = 0; r < keptRows; ++r) {
-    std::copy_n(table.begin() + static_cast<std::ptrdiff_t>(r * oldWidth), keptWidth,
-                fresh.begin() + static_cast<std::ptrdiff_t>(r * width));
+    std::copy_n(table.begin() + r * oldWidth, keptWidth, fresh.begin() + r * width);
   }
   return fresh;
 }
@@ -35,10 +34,10 @@ std::vector<std::vector<Row>> Resized(const std::vector<std::vector<Row>>& table
 }
 
 // Room for `rows` rows of `width` in `table`. The capacity at least doubles
-// when it runs out, so the copies of a long run add up to less than its
-// final size. Throws std::bad_alloc leaving the table as it was.
+// when it runs out, so a long run reallocates only a few times. Throws
+// std::bad_alloc leaving the table as it was.
 template <typename T>
-void Reserve(std::vector<T>& table, std::size_t width, std::size_t rows) {
+void Reserve(HistoryArray<T>& table, std::size_t width, std::size_t rows) {
   const std::size_t wanted = rows * width;
   if (wanted > table.capacity()) table.reserve(std::max(wanted, 2 * table.capacity()));
 }
@@ -122,9 +121,8 @@ namespace {
 
 // The first `count` elements of `table` in a vector of exactly that size.
 template <typename T>
-std::vector<T> Fitted(const std::vector<T>& table, std::size_t count) {
-  const std::size_t kept = std::min(count, table.size());
-  return std::vector<T>(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(kept));
+HistoryArray<T> Fitted(const HistoryArray<T>& table, std::size_t count) {
+  return HistoryArray<T>(table.data(), std::min(count, table.size()));
 }
 
 }  // namespace

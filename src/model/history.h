@@ -2,11 +2,12 @@
 // and what the charts read afterwards.
 //
 // The per-timestep quantities (expertise, motivation, step work, coordination)
-// are each one contiguous array, row after row, with a row per timestep. A
-// commit sizes them (DefineGraphics) to 246 rows; a run that needs more rows
-// grows them, the capacity doubling so that a long run copies its history
-// only a few times, so HistoryLength is 245 or the last row the run reached,
-// whichever is larger. The store is never cleared between runs.
+// are each one contiguous array (HistoryArray), row after row, with a row per
+// timestep. A commit sizes them (DefineGraphics) to 246 rows; a run that
+// needs more rows grows them, the capacity doubling so that a long run
+// reallocates its history only a few times, so HistoryLength is 245 or the
+// last row the run reached, whichever is larger. The store is never cleared
+// between runs.
 //
 // Readers go through the accessors below (ExpertiseAt, StepWorkAt, ...): a
 // cell the store does not hold reads as 0, as an unwritten cell does.
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "history_array.h"
 #include "records.h"
 
 namespace davrel3 {
@@ -29,11 +31,11 @@ using SkillFlags = std::array<bool, kSkillSlots>;
 
 struct RunHistory {
   // [row][agent][slot], Agents x kSkillSlots values per row.
-  std::vector<double> ExpertiseHistory;
-  std::vector<double> MotivationHistory;
+  HistoryArray<double> ExpertiseHistory;
+  HistoryArray<double> MotivationHistory;
   // [row][agent, then the group's duration], Agents + 1 values per row.
-  std::vector<double> StepWorkHistory;
-  std::vector<int> CoordinationHistory;                // [row]
+  HistoryArray<double> StepWorkHistory;
+  HistoryArray<int> CoordinationHistory;               // [row]
   std::vector<std::vector<SkillFlags>> InTaskHistory;  // [task][agent][slot]
   std::vector<std::vector<double>> TaskWorkHistory;    // [task row][agent, then two totals]
   // Agents per row (the committed group) and rows the per-timestep arrays hold.

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "model/history_array.h"
+
 namespace {
 
 std::atomic<long long> remaining{0};  // 0: not armed
@@ -65,6 +67,32 @@ void ResetPeakBytes() { peak = live.load(); }
 void ResetAllocationCount() { count = 0; }
 
 }  // namespace davrel3::testing
+
+// The history's arrays take their memory through this pair instead of the
+// library's (history_memory.cc): counted and failed on request like every
+// other allocation. A block that grows counts as held twice until it is
+// grown, as a copy into a new block would be.
+namespace davrel3 {
+
+void* HistoryReallocate(void* block, std::size_t bytes) noexcept {
+  count.fetch_add(1, std::memory_order_relaxed);
+  if (remaining.load(std::memory_order_relaxed) > 0 && remaining.fetch_sub(1) == 1) {
+    failed = true;
+    return nullptr;
+  }
+  const unsigned long long limit = largest.load(std::memory_order_relaxed);
+  if (limit > 0 && bytes > limit) return nullptr;
+  const long long before = block ? static_cast<long long>(malloc_usable_size(block)) : 0;
+  void* grown = std::realloc(block, bytes);
+  if (!grown) return nullptr;
+  Counted(grown);
+  live.fetch_sub(before);
+  return grown;
+}
+
+void HistoryRelease(void* block) noexcept { Free(block); }
+
+}  // namespace davrel3
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
