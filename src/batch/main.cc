@@ -3,7 +3,6 @@
 // is the command line only: options become a session and a plan, the plan
 // runs, and the table writer writes what it brings back.
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -23,6 +22,9 @@
 #include "experiment/interrupt.h"
 #include "experiment/memory_budget.h"
 #include "experiment/run_table.h"
+#include "experiment/table_merge.h"
+#include "experiment/table_output.h"
+#include "experiment/table_resume.h"
 #include "experiment/input_file.h"
 #include "experiment/manifest.h"
 #include "experiment/parameter_file.h"
@@ -317,90 +319,6 @@ class ProgressReport {
   Clock::time_point last_ = start_;
 };
 
-// The options --resume and --merge do not compare: they change how a batch
-// runs, not what it computes.
-const std::vector<std::string> kRunningOptions = {"--output", "--resume", "--threads"};
-const std::vector<std::string> kRunningFlags = {"--progress"};
-
-// A sink that hands what it is given to the table writer's hash and counts.
-class KeptSink : public OutputSink {
- public:
-  explicit KeptSink(TableWriter& writer) : writer_(writer) {}
-  void Write(std::string_view data) override { writer_.WriteKept(data); }
-  void Finish() override {}
-  const std::string& Name() const override { return name_; }
-
- private:
-  TableWriter& writer_;
-  std::string name_ = "the table";
-};
-
-std::string FileSha256(const RunTableScan& table) {
-  Sha256 hash;
-  class HashSink : public OutputSink {
-   public:
-    explicit HashSink(Sha256& hash) : hash_(hash) {}
-    void Write(std::string_view data) override { hash_.Update(data); }
-    void Finish() override {}
-    const std::string& Name() const override { return name_; }
-
-   private:
-    Sha256& hash_;
-    std::string name_ = "the hash";
-  } sink(hash);
-  CopyTable(table, sink);
-  return hash.HexDigest();
-}
-
-// The table --resume continues, checked against this command: its manifest,
-// its hash and its runs. Returns how many runs of [first, last) it holds.
-long long CheckResume(const CommandLine& line, const std::string& header, long long first, long long last,
-                      const LevelsSource& levels, RunTableScan& scan) {
-  const std::string& path = line.resume;
-  TableManifest manifest;
-  try {
-    manifest = ReadManifest(path);
-  } catch (const ManifestError& error) {
-    throw UsageError{"--resume " + path + ": " + error.what() + " (--output writes the manifest a table needs to be "
-                     "continued)"};
-  }
-  const auto mine = DefiningArguments(line.arguments, kRunningOptions, kRunningFlags);
-  const auto theirs = DefiningArguments(manifest.commandLine, kRunningOptions, kRunningFlags);
-  if (manifest.program != kProgram || mine != theirs) {
-    throw UsageError{"--resume " + path + " was made by another command: '" + JoinArguments(theirs) +
-                     "'; this one is '" + JoinArguments(mine) + "'"};
-  }
-  // The same command may name a level or parameter file that has changed.
-  if (manifest.levels && *manifest.levels != levels) {
-    throw UsageError{"--resume " + path + " was made with the levels of " + LevelsSourceText(*manifest.levels) +
-                     "; this command's come from " + LevelsSourceText(levels)};
-  }
-  try {
-    scan = ScanRunTable(path);
-    if (FileSha256(scan) != manifest.sha256) {
-      throw UsageError{"--resume " + path + " has changed since it was written: its SHA-256 does not match its "
-                       "manifest"};
-    }
-    return ResumePoint(scan, header, first + 1, last);
-  } catch (const InputFileError& error) {
-    throw UsageError{std::string("--resume: ") + error.what()};
-  }
-}
-
-// The manifest of a table this command wrote to `path`: the writer's counts
-// and hash, who wrote it and when.
-TableManifest BatchManifest(const TableWriter& writer, const CommandLine& line,
-                            std::chrono::system_clock::time_point started, const std::string& path) {
-  TableManifest manifest = writer.Manifest();
-  manifest.program = kProgram;
-  manifest.version = ProgramVersion();
-  manifest.commandLine = line.arguments;
-  manifest.started = UtcTimestamp(started);
-  manifest.ended = UtcTimestamp(std::chrono::system_clock::now());
-  manifest.table = FileNameOf(path);
-  return manifest;
-}
-
 int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPlan& plan) {
   long long shardK = 1, shardN = 1;
   if (!line.shard.empty()) {
@@ -413,11 +331,15 @@ int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPla
   ShardRange(plan.Runs(), shardK, shardN, first, last);
   const int threads = line.threadsGiven ? line.threads : static_cast<int>(std::thread::hardware_concurrency());
   const PlanShape shape = MeasurePlan(base, plan, first, last, threads);
-  if (const int signal = InterruptSignal()) {
-    std::cerr << kProgram << ": interrupted before the first run\n";
-    return InterruptExitStatus(signal);
-  }
+  // An interrupt before the first run (the measure of a large plan stops at
+  // it) ends the table as one after no run: with the header of what was
+  // measured, which a resume of a table without runs writes again.
+  const bool measured = !Interrupted();
   if (line.dryRun) {
+    if (const int signal = InterruptSignal()) {
+      std::cerr << kProgram << ": interrupted before the first run\n";
+      return InterruptExitStatus(signal);
+    }
     DescriptorSink out(STDOUT_FILENO, "standard output");
     out.Write("runs: " + std::to_string(last - first) + "\nrows: " + std::to_string(shape.rows) + "\n");
     out.Finish();
@@ -429,31 +351,23 @@ int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPla
   long long keptRuns = 0;
   const std::string header = TableHeader(shape.agents) + "\n";
   const LevelsSource levels = SessionLevelsSource(base, ProfilesVaryByRun(plan));
-  if (!line.resume.empty()) keptRuns = CheckResume(line, header, first, last, levels, kept);
+  if (!line.resume.empty()) {
+    const ResumingBatch batch{kProgram, line.arguments, measured ? &header : nullptr, first, last, levels};
+    keptRuns = CheckResume(line.resume, batch, kept);
+  }
 
   // Where the table goes: standard output, or a file replaced only when the
   // table is whole or was interrupted (with --resume, the file resumed unless
   // --output names another).
   const std::string target = !line.output.empty() ? line.output : line.resume;
-  DescriptorSink standardOutput(STDOUT_FILENO, "standard output");
-  std::unique_ptr<AtomicFileSink> file;
+  TableOutput output(target);
   std::unique_ptr<AtomicFileSink> series;
-  try {
-    if (!target.empty()) file = std::make_unique<AtomicFileSink>(target);
-  } catch (const OutputError& error) {
-    throw WriteError{"cannot write the table '" + target + "': " + error.what()};
-  }
-  try {
-    if (!line.series.empty()) {
-      series = std::make_unique<AtomicFileSink>(line.series);
-      series->Write(SeriesHeader() + "\n");
-    }
-  } catch (const OutputError& error) {
-    throw WriteError{"cannot write the series '" + line.series + "': " + error.what()};
-  }
-  OutputSink& sink = file ? static_cast<OutputSink&>(*file) : standardOutput;
+  if (!line.series.empty()) series = OpenSeries(line.series);
+  OutputSink& sink = output.Sink();
   TableWriter writer(sink, shape.agents);
-  if (keptRuns > 0 || !line.resume.empty()) {
+  // A resumed table keeps what it holds; one without runs gets this batch's
+  // header, unless the measure was cut short and the header is not known.
+  if (keptRuns > 0 || (!line.resume.empty() && !measured)) {
     KeptSink keep(writer);
     CopyTable(kept, keep);
     writer.CountKept(keptRuns, kept.rows);
@@ -482,16 +396,16 @@ int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPla
   sink.Finish();
   // The series holds exactly the runs the table holds, interrupted or not.
   if (series) series->Commit();
+  const bool file = output.ToFile();
   if (file) {
-    file->Commit();
-    TableManifest manifest = BatchManifest(writer, line, started, target);
+    TableManifest manifest = BatchManifest(writer, kProgram, line.arguments, started, target);
     manifest.complete = complete;
     manifest.planRuns = plan.Runs();
     manifest.firstRun = first + 1;
     manifest.lastRun = last;
     manifest.memoryBudget = line.budgetBytes;
     manifest.levels = levels;
-    if (auto error = WriteManifest(target, manifest)) throw WriteError{*error};
+    output.Commit(manifest);
   }
   // A run without a row ends the table before it, as an interrupt does,
   // unless an interrupt had ended it earlier still.
@@ -542,89 +456,23 @@ int RunSingleMode(const CommandLine& line, const SessionOptions& options) {
 // --merge: the slices of one batch joined into its whole table, or nothing
 // and the reason.
 int RunMerge(const CommandLine& line) {
-  std::vector<RunTableScan> tables;
-  std::optional<long long> total;
-  std::vector<std::string> command;
-  std::string commandFrom;
-  std::optional<LevelsSource> levels;  // the slices', which must agree
-  std::string levelsFrom;
-  const std::vector<std::string> sliceOptions = {"--output", "--resume", "--threads", "--shard"};
-  for (const auto& path : line.merge) {
-    try {
-      tables.push_back(ScanRunTable(path));
-    } catch (const InputFileError& error) {
-      throw UsageError{std::string("--merge: ") + error.what()};
-    }
-    struct stat info{};
-    if (::stat(ManifestPath(path).c_str(), &info) != 0) continue;
-    TableManifest manifest;
-    try {
-      manifest = ReadManifest(path);
-    } catch (const ManifestError& error) {
-      throw UsageError{std::string("--merge: ") + error.what()};
-    }
-    if (FileSha256(tables.back()) != manifest.sha256) {
-      throw UsageError{"--merge: " + path + " has changed since it was written: its SHA-256 does not match its "
-                       "manifest"};
-    }
-    if (!manifest.complete) {
-      throw UsageError{"--merge: " + path + " was interrupted (its manifest says it is not complete): --resume " +
-                       path + " with the command that made it completes it"};
-    }
-    const auto defining = DefiningArguments(manifest.commandLine, sliceOptions, kRunningFlags);
-    if (commandFrom.empty()) {
-      command = defining;
-      commandFrom = path;
-    } else if (defining != command) {
-      throw UsageError{"--merge: " + path + " and " + commandFrom + " were made by different commands"};
-    }
-    if (manifest.levels) {
-      if (levels && *levels != *manifest.levels) {
-        throw UsageError{"--merge: " + path + " was made with the levels of " + LevelsSourceText(*manifest.levels) +
-                         ", " + levelsFrom + " with those of " + LevelsSourceText(*levels)};
-      }
-      levels = manifest.levels;
-      levelsFrom = path;
-    }
-    if (manifest.planRuns > 0) {
-      if (total && *total != manifest.planRuns) {
-        throw UsageError{"--merge: " + path + " belongs to a batch of " + std::to_string(manifest.planRuns) +
-                         " runs, " + commandFrom + " to one of " + std::to_string(*total)};
-      }
-      total = manifest.planRuns;
-    }
-  }
-  const MergePlan plan = PlanMerge(tables, total);
-  if (!plan.ok()) throw UsageError{"--merge: " + plan.error};
+  const SlicesToJoin slices = CheckSlices(line.merge);
   const auto started = std::chrono::system_clock::now();
-  DescriptorSink standardOutput(STDOUT_FILENO, "standard output");
-  std::unique_ptr<AtomicFileSink> file;
-  try {
-    if (!line.output.empty()) file = std::make_unique<AtomicFileSink>(line.output);
-  } catch (const OutputError& error) {
-    throw WriteError{"cannot write the table '" + line.output + "': " + error.what()};
-  }
-  OutputSink& sink = file ? static_cast<OutputSink&>(*file) : standardOutput;
-  TableWriter writer(sink, 0);
+  TableOutput output(line.output);
+  TableWriter writer(output.Sink(), 0);
   KeptSink keep(writer);
-  WriteMerge(tables, plan, keep);
-  long long runs = 0, rows = 0;
-  for (const auto& table : tables) {
-    runs += table.runCount;
-    rows += table.rows;
-  }
-  writer.CountKept(runs, rows);
-  sink.Finish();
-  if (file) {
-    file->Commit();
-    TableManifest manifest = BatchManifest(writer, line, started, line.output);
-    manifest.levels = levels;
-    if (total) {
-      manifest.planRuns = *total;
+  WriteMerge(slices.tables, slices.plan, keep);
+  writer.CountKept(slices.runs, slices.rows);
+  output.Sink().Finish();
+  if (output.ToFile()) {
+    TableManifest manifest = BatchManifest(writer, kProgram, line.arguments, started, line.output);
+    manifest.levels = slices.levels;
+    if (slices.planRuns) {
+      manifest.planRuns = *slices.planRuns;
       manifest.firstRun = 1;
-      manifest.lastRun = *total;
+      manifest.lastRun = *slices.planRuns;
     }
-    if (auto error = WriteManifest(line.output, manifest)) throw WriteError{*error};
+    output.Commit(manifest);
   }
   return 0;
 }
@@ -775,6 +623,9 @@ int main(int argc, char** argv) {
   } catch (const WriteError& error) {
     Say(error.reason);
     return 3;
+  } catch (const TableRefused& error) {
+    Say(error.what());
+    return 2;
   } catch (const OutputError& error) {
     Say(error.what());
     return 3;

@@ -37,4 +37,10 @@ std::string JoinArguments(const std::vector<std::string>& arguments) {
   return text;
 }
 
+std::vector<std::string> TableArguments(const std::vector<std::string>& commandLine, bool slices) {
+  std::vector<std::string> running = {"--output", "--resume", "--threads"};
+  if (slices) running.push_back("--shard");
+  return DefiningArguments(commandLine, running, {"--progress"});
+}
+
 }  // namespace davrel3

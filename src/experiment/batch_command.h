@@ -15,6 +15,12 @@ std::vector<std::string> DefiningArguments(const std::vector<std::string>& comma
                                            const std::vector<std::string>& withValue,
                                            const std::vector<std::string>& flags);
 
+// The arguments of `commandLine` that define its table: without the options
+// that only change how a batch runs (--output, --resume, --threads,
+// --progress), and with `slices` also without --shard, which the slices of
+// one batch differ in.
+std::vector<std::string> TableArguments(const std::vector<std::string>& commandLine, bool slices = false);
+
 // The arguments joined with spaces, for messages.
 std::string JoinArguments(const std::vector<std::string>& arguments);
 

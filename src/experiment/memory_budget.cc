@@ -21,8 +21,8 @@ bool MemoryBudget::TakeIfFree(std::int64_t bytes) {
   return true;
 }
 
-MemoryBudget::Grant MemoryBudget::Acquire(std::int64_t bytes, long long priority,
-                                          const std::function<bool()>& stop) {
+MemoryBudget::Grant MemoryBudget::Acquire(std::int64_t bytes, long long priority, const std::function<bool()>& stop,
+                                          const std::function<bool()>& makeRoom) {
   if (bytes < 0) bytes = 0;
   if (bytes > capacity_) return Grant::TooLarge;
   if (TryAcquire(bytes, priority)) return Grant::Granted;
@@ -43,6 +43,12 @@ MemoryBudget::Grant MemoryBudget::Acquire(std::int64_t bytes, long long priority
       // Someone behind this request may fit in what is left.
       leave();
       return Grant::Granted;
+    }
+    if (makeRoom) {
+      lock.unlock();
+      const bool gaveBack = makeRoom();
+      lock.lock();
+      if (gaveBack) continue;
     }
     // A signal cannot notify a condition variable, so the stop test is polled.
     released_.wait_for(lock, std::chrono::milliseconds(50));

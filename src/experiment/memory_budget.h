@@ -30,7 +30,11 @@ class MemoryBudget {
   // `priority` first: while a request with a lower priority waits, a later
   // one does not overtake it, so a large run is not starved by small ones.
   // `stop` is polled while waiting; when it answers true, nothing is taken.
-  Grant Acquire(std::int64_t bytes, long long priority, const std::function<bool()>& stop = nullptr);
+  // `makeRoom`, when given, is called (without the budget's lock) each time
+  // the request is about to wait, once it holds its place in the queue; it
+  // answers whether it gave memory back.
+  Grant Acquire(std::int64_t bytes, long long priority, const std::function<bool()>& stop = nullptr,
+                const std::function<bool()>& makeRoom = nullptr);
   // Takes `bytes` only if they are free now and nobody with a lower priority
   // waits.
   bool TryAcquire(std::int64_t bytes, long long priority);

@@ -12,6 +12,14 @@
 //   so no run's result depends on what else was running. A run that finds
 //   no memory (std::bad_alloc) runs once more with the whole budget to
 //   itself before it counts as failed;
+// - a finished result waiting for earlier runs to be handed on keeps the
+//   bytes it holds reserved until it is. A run that must wait for memory
+//   first has the finished runs of its own chunk handed on, then drops the
+//   held results of later runs (the latest first, as many as it needs); a
+//   dropped run is computed again, on the calling thread, when its turn to
+//   be handed on comes. A run that finishes while an earlier one waits for
+//   memory gives its memory back and runs again rather than hold it. So the
+//   run next to be handed on can always go on;
 // - threads the system will not start mean fewer workers;
 // - a run whose failed result cannot itself be built (out of memory while
 //   building it) ends the batch at that run: the runs before it are handed
@@ -19,8 +27,10 @@
 //
 // Work is handed out in chunks of consecutive runs: a worker claims a chunk
 // with one atomic step, computes its runs into result slots of its own and hands
-// the chunk on with one lock. A run itself takes no lock unless it has to
-// wait for memory.
+// the chunk on with one lock. Under a budget a run takes one more to note
+// the bytes its result keeps (and the calling thread one to give them back
+// once it is handed on); otherwise a run takes no lock unless it has to wait
+// for memory.
 #pragma once
 
 #include <atomic>
@@ -61,6 +71,12 @@ class RunGuard {
   // budget); false when it is on its own already, or there is no budget.
   bool RetryAlone();
   bool WantsAlone() const { return wantsAlone_; }
+
+  // The run has stored a result of `bytes`: up to what the run holds stays
+  // reserved until the result is handed on (or dropped), the rest goes back
+  // when the guard ends. False when an earlier run waits for memory: the
+  // result is then to be given up and the run run again.
+  bool KeepForResult(std::int64_t bytes);
 
   long long Run() const { return run_; }
   std::int64_t Held() const { return held_; }
@@ -111,15 +127,20 @@ struct RunChunks {
 // loads), at most 16 runs each, and a window of about 64 runs per worker.
 RunChunks ChunksFor(long long total, int threads);
 
+// The number of result slots of a range of `total` runs cut into `chunks`.
+long long ResultSlots(long long total, const RunChunks& chunks);
+
 // The untyped core of RunInOrder: `compute` returns true when run `run` has
 // stored its result, false when it stopped at the guard's request; it throws
 // an UnrecordedRun when the run has no result and none could be built. Results
-// go to slot (run - first) % chunks.Slots(): a slot is used again only after
-// its run was handed on by emit(run).
+// go to slot (run - first) % ResultSlots(): a slot is used again only after
+// its run was handed on by emit(run). drop(run) frees the stored result of a
+// run that is to be computed again.
 OrderedRunsOutcome RunInOrderCore(long long first, long long last, int threads, MemoryBudget* budget,
                                   const RunChunks& chunks,
                                   const std::function<bool(long long run, RunGuard& guard)>& compute,
                                   const std::function<void(long long run)>& emit,
+                                  const std::function<void(long long run)>& drop,
                                   const std::function<void(long long done, long long total)>& progress);
 
 // The message of a run that threw `error` (the current exception).
@@ -128,18 +149,21 @@ std::string FailureMessage(std::exception_ptr error);
 // Runs [first, last): compute(run, guard) gives a run's result, or nothing
 // when it stopped at the guard's request; onError(run, message) gives the
 // result of a run that threw; emit(run, result) receives them in run order.
+// With a budget, bytesOf(result) is what a stored result holds: it stays
+// reserved until the result is handed on (none: results take nothing).
 template <typename Result>
 OrderedRunsOutcome RunInOrder(long long first, long long last, int threads, MemoryBudget* budget,
                               const std::function<std::optional<Result>(long long, RunGuard&)>& compute,
                               const std::function<Result(long long, const std::string&)>& onError,
                               const std::function<void(long long, Result&)>& emit,
-                              const std::function<void(long long, long long)>& progress = nullptr) {
+                              const std::function<void(long long, long long)>& progress = nullptr,
+                              const std::function<std::int64_t(const Result&)>& bytesOf = nullptr) {
   const long long total = last - first;
   if (total <= 0) return OrderedRunsOutcome{};
   const RunChunks chunks = ChunksFor(total, threads);
   // One slot per run the window can hold; each is written by the worker of
   // its run and read by the calling thread after the chunk was handed on.
-  std::vector<std::optional<Result>> held(static_cast<std::size_t>(std::min(total, chunks.Slots())));
+  std::vector<std::optional<Result>> held(static_cast<std::size_t>(ResultSlots(total, chunks)));
   auto slotOf = [&](long long run) -> std::optional<Result>& {
     return held[static_cast<std::size_t>((run - first) % static_cast<long long>(held.size()))];
   };
@@ -148,7 +172,12 @@ OrderedRunsOutcome RunInOrder(long long first, long long last, int threads, Memo
     try {
       std::optional<Result> result = compute(run, guard);
       if (!result) return false;
-      slotOf(run) = std::move(result);
+      std::optional<Result>& slot = slotOf(run);
+      slot = std::move(result);
+      if (bytesOf && !guard.KeepForResult(bytesOf(*slot))) {
+        slot.reset();
+        return false;
+      }
       return true;
     } catch (const std::bad_alloc&) {
       if (guard.RetryAlone()) return false;
@@ -171,7 +200,8 @@ OrderedRunsOutcome RunInOrder(long long first, long long last, int threads, Memo
     slot.reset();
     emit(run, result);
   };
-  return RunInOrderCore(first, last, threads, budget, chunks, computeOne, emitOne, progress);
+  auto dropOne = [&](long long run) { slotOf(run).reset(); };
+  return RunInOrderCore(first, last, threads, budget, chunks, computeOne, emitOne, dropOne, progress);
 }
 
 }  // namespace davrel3

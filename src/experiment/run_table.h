@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,13 @@
 #include "experiment/input_file.h"
 
 namespace davrel3 {
+
+// A table that --resume or --merge cannot use, and why: nothing was run and
+// nothing written.
+class TableRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // Run numbers first..last, both included.
 struct RunSpan {
@@ -58,12 +66,17 @@ MergePlan PlanMerge(const std::vector<RunTableScan>& tables, std::optional<long 
 void WriteMerge(const std::vector<RunTableScan>& tables, const MergePlan& plan, OutputSink& out);
 
 // How many runs of the slice first..last (run numbers) `table` already
-// holds: it must hold exactly the runs first..first+k-1 under `header`.
+// holds: it must hold exactly the runs first..first+k-1 under `header` (a
+// table without runs may have another header: it holds none).
 // Throws InputFileError saying why the table cannot be continued.
 long long ResumePoint(const RunTableScan& table, const std::string& header, long long first, long long last);
 
 // Copies the whole of a scanned table to `out` (the kept part of a resumed
 // table); throws InputFileError if it changed since it was scanned.
 void CopyTable(const RunTableScan& table, OutputSink& out);
+
+// The SHA-256 of a scanned table's bytes, as its manifest gives it; throws
+// InputFileError if it changed since it was scanned.
+std::string TableSha256(const RunTableScan& table);
 
 }  // namespace davrel3

@@ -327,6 +327,17 @@ std::optional<TableRun> RunGuarded(const SessionOptions& options, const std::opt
   return RunTableSession(options, run, withSeries, CommitStep(options, condition), &guard);
 }
 
+std::int64_t ResultBytes(const TableRun& result) {
+  auto textBytes = [](const std::string& text) { return static_cast<std::int64_t>(text.capacity()); };
+  std::int64_t bytes = static_cast<std::int64_t>(sizeof(TableRun)) + textBytes(result.series);
+  bytes += static_cast<std::int64_t>(result.rows.capacity() * sizeof(TableRow));
+  for (const TableRow& row : result.rows) {
+    bytes += textBytes(row.config) + textBytes(row.levels) + textBytes(row.message);
+    bytes += static_cast<std::int64_t>(row.agentTimes.capacity() * sizeof(double));
+  }
+  return bytes;
+}
+
 TableRun FailedRun(const SessionOptions& options, long long run, const std::string& message) {
   TableRow row;
   row.run = run;

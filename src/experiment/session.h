@@ -102,6 +102,10 @@ struct TableRun {
   std::string series;
 };
 
+// The bytes a finished table run holds: its rows with their texts, and its
+// series rows. A batch keeps them reserved until the run is written.
+std::int64_t ResultBytes(const TableRun& result);
+
 // One condition of the design: a fresh workbench, steps 1 to 5, the three
 // items selected, Define, the rotation levels if asked, START. `observer`,
 // when given, watches the run (a window asks it to stop through it).

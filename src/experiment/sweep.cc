@@ -463,7 +463,7 @@ OrderedRunsOutcome RunSweep(const SessionOptions& base, const SweepPlan& plan, l
       [&](long long run, const std::string& message) {
         return FailedRun(plan.OptionsOf(base, run), run + 1, message);
       },
-      [&](long long run, TableRun& result) { emit(run, result); }, progress);
+      [&](long long run, TableRun& result) { emit(run, result); }, progress, ResultBytes);
 }
 
 }  // namespace davrel3

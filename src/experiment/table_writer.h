@@ -45,6 +45,20 @@ class TableWriter {
   Sha256 hash_;
 };
 
+// A sink whose bytes go to a writer as a table written before (WriteKept):
+// the kept part of a resumed table, the slices of a merge.
+class KeptSink : public OutputSink {
+ public:
+  explicit KeptSink(TableWriter& writer) : writer_(writer) {}
+  void Write(std::string_view data) override { writer_.WriteKept(data); }
+  void Finish() override {}
+  const std::string& Name() const override { return name_; }
+
+ private:
+  TableWriter& writer_;
+  std::string name_ = "the table";
+};
+
 // The whole table for these rows, as the writer writes it.
 std::string TableText(const std::vector<TableRow>& rows, int agents);
 

@@ -116,6 +116,72 @@ TEST(RunnerInterrupts, SigtermWithOutputLeavesAPartialTableThatResumeCompletesBy
   EXPECT_TRUE(Slurp(table) == WholeTable());
 }
 
+// A plan whose measure (a dry commit of every run of the whole plan, to size
+// the agent columns) takes seconds, while its slice has only a few runs.
+const std::vector<std::string> kSlowMeasure = {"--sweep", "Bore=0:999:1", "--shard", "1/250"};
+constexpr long long kSlowMeasureRuns = 4;
+
+TEST(RunnerInterrupts, AnInterruptBeforeTheFirstRunEndsTheTableAfterNoRunAndResumeContinuesIt) {
+  ScratchFolder folder("before-first");
+  const std::string whole = RunBatch(kSlowMeasure).out;
+  ASSERT_EQ(WholeLines(whole), 1 + kSlowMeasureRuns);
+  const std::string total = " of " + std::to_string(kSlowMeasureRuns);
+
+  // To standard output: the header alone, a whole line.
+  {
+    BatchProcess batch(With(kSlowMeasure, {"--threads", "2"}), folder / "out", folder / "err");
+    ASSERT_TRUE(batch.Started());
+    ASSERT_TRUE(batch.WaitFor([&] { return batch.CatchesInterrupts(); })) << batch.Err();
+    batch.Signal(SIGINT);
+    EXPECT_EQ(batch.Wait(), 130);
+    const std::string out = batch.Out();
+    EXPECT_EQ(WholeLines(out), 1) << out;
+    EXPECT_EQ(out.rfind("run,", 0), 0u) << out;
+    EXPECT_EQ(out.back(), '\n');
+    EXPECT_EQ(batch.Err(), "davrel3-batch: interrupted after run 0" + total + "\n");
+  }
+
+  // To a file: the header and a manifest that says the table is not
+  // complete, which --resume continues into the whole table.
+  const std::string table = folder / "t.csv";
+  {
+    BatchProcess batch(With(kSlowMeasure, {"--output", table}), folder / "out", folder / "err");
+    ASSERT_TRUE(batch.Started());
+    ASSERT_TRUE(batch.WaitFor([&] { return batch.CatchesInterrupts(); })) << batch.Err();
+    batch.Signal(SIGTERM);
+    EXPECT_EQ(batch.Wait(), 143);
+    EXPECT_EQ(batch.Out(), "");
+    EXPECT_EQ(batch.Err(), "davrel3-batch: interrupted after run 0" + total + "; " + table + " holds them (--resume " +
+                               table + " continues it)\n");
+  }
+  const std::string partial = Slurp(table);
+  EXPECT_EQ(WholeLines(partial), 1) << partial;
+  EXPECT_EQ(partial.rfind("run,", 0), 0u) << partial;
+  const json manifest = Manifest(table);
+  EXPECT_EQ(manifest["complete"], false);
+  EXPECT_EQ(manifest["runs"], 0);
+  EXPECT_EQ(manifest["plan_runs"], 1000);
+  EXPECT_EQ(folder.Files(), 4u) << "a temporary file was left behind";  // t.csv, its manifest, out, err
+
+  // Interrupted again before its first run, the resume leaves the table as
+  // it was, still to be continued.
+  {
+    BatchProcess batch(With(kSlowMeasure, {"--resume", table}), folder / "out", folder / "err");
+    ASSERT_TRUE(batch.Started());
+    ASSERT_TRUE(batch.WaitFor([&] { return batch.CatchesInterrupts(); })) << batch.Err();
+    batch.Signal(SIGINT);
+    EXPECT_EQ(batch.Wait(), 130);
+    EXPECT_NE(batch.Err().find("interrupted after run 0" + total + "; "), std::string::npos) << batch.Err();
+    EXPECT_TRUE(Slurp(table) == partial);
+    EXPECT_EQ(Manifest(table)["complete"], false);
+  }
+
+  const auto resumed = RunBatch(With(kSlowMeasure, {"--resume", table}));
+  EXPECT_EQ(resumed.exitCode, 0);
+  EXPECT_TRUE(Slurp(table) == whole) << "the resumed table differs from an uninterrupted one";
+  EXPECT_EQ(Manifest(table)["complete"], true);
+}
+
 TEST(RunnerInterrupts, ResumeRefusesAnotherCommandAndTablesOrManifestsEditedByHand) {
   ScratchFolder folder("resume-refused");
   const std::string table = folder / "t.csv";

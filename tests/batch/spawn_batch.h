@@ -88,6 +88,21 @@ class BatchProcess {
 
   bool Started() const { return pid_ > 0; }
 
+  // Whether the process has installed handlers of its own for SIGINT and
+  // SIGTERM (its "SigCgt" mask in /proc), so that a signal sent now reaches
+  // the runner rather than ends it.
+  bool CatchesInterrupts() const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("SigCgt:", 0) != 0) continue;
+      const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+      const unsigned long long wanted = (1ULL << (SIGINT - 1)) | (1ULL << (SIGTERM - 1));
+      return (mask & wanted) == wanted;
+    }
+    return false;
+  }
+
   // Waits (at most `seconds`) until `ready` holds; false if the process
   // ended first or the time ran out.
   bool WaitFor(const std::function<bool()>& ready, double seconds = 120) {

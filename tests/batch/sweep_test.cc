@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <set>
+#include <stdexcept>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "experiment/sweep.h"
+#include "experiment/table_writer.h"
 #include "csv_table.h"
 #include "run_batch.h"
 
@@ -160,6 +162,45 @@ TEST(Sweep, ARunThatIsRefusedStillHasItsRow) {
 
 namespace davrel3 {
 namespace {
+
+// An error of the program inside a run (anything but the refusals a commit
+// expects) is that run's failed row, with its message, among the others'
+// rows: the worker, the failed row and the table's CSV together, as a batch
+// puts them together.
+TEST(Sweep, AnErrorInsideARunBecomesItsFailedRowWithItsMessage) {
+  SessionOptions options;
+  options.config = "rotate";
+  options.levelsRotation = true;
+  for (int threads : {1, 3}) {
+    std::vector<TableRow> rows;
+    const auto outcome = RunInOrder<TableRun>(
+        0, 6, threads, nullptr,
+        [&](long long run, RunGuard& guard) -> std::optional<TableRun> {
+          if (run == 2) throw std::logic_error("the grid lost a column, \"7\"");
+          if (run == 4) throw std::out_of_range("");
+          return RunGuarded(options, std::nullopt, run + 1, false, guard);
+        },
+        [&](long long run, const std::string& message) { return FailedRun(options, run + 1, message); },
+        [&](long long, TableRun& result) { rows.insert(rows.end(), result.rows.begin(), result.rows.end()); });
+    EXPECT_EQ(outcome.emitted, 6);
+    EXPECT_FALSE(outcome.unrecorded.has_value());
+    const auto table = testing::ReadCsvTable(TableText(rows, 6));
+    ASSERT_EQ(table.rows.size(), 6u) << threads;
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+      EXPECT_EQ(table.At(r, "run"), std::to_string(r + 1));
+      EXPECT_EQ(table.At(r, "config"), "rotate");
+      EXPECT_EQ(table.At(r, "levels"), "rotation");
+      const bool failed = r == 2 || r == 4;
+      EXPECT_EQ(table.At(r, "status") == "failed", failed) << r;
+      // A failed row has no task and no numbers.
+      EXPECT_EQ(table.At(r, "task").empty(), failed) << r;
+      EXPECT_EQ(table.At(r, "timesteps").empty(), failed) << r;
+    }
+    EXPECT_EQ(table.At(2, "message"), "the grid lost a column, \"7\"");
+    EXPECT_EQ(table.At(4, "message"), "the run ended with an error that gave no reason");
+    EXPECT_EQ(table.At(3, "message"), "");
+  }
+}
 
 TEST(Points, MessagesQuoteBadBytesAsValidUtf8AndCountCellsRightly) {
   PointTable table;
