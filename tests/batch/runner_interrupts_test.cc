@@ -117,8 +117,10 @@ TEST(RunnerInterrupts, SigtermWithOutputLeavesAPartialTableThatResumeCompletesBy
 }
 
 // A plan whose measure (a dry commit of every run of the whole plan, to size
-// the agent columns) takes seconds, while its slice has only a few runs.
-const std::vector<std::string> kSlowMeasure = {"--sweep", "Bore=0:999:1", "--shard", "1/250"};
+// the agent columns) takes a good part of a second, while its slice has only
+// a few runs.
+const std::vector<std::string> kSlowMeasure = {"--sweep", "Bore=0:999:1", "--sweep", "LearnSpeed=1:20:1",
+                                               "--shard", "1/5000"};
 constexpr long long kSlowMeasureRuns = 4;
 
 TEST(RunnerInterrupts, AnInterruptBeforeTheFirstRunEndsTheTableAfterNoRunAndResumeContinuesIt) {
@@ -160,7 +162,7 @@ TEST(RunnerInterrupts, AnInterruptBeforeTheFirstRunEndsTheTableAfterNoRunAndResu
   const json manifest = Manifest(table);
   EXPECT_EQ(manifest["complete"], false);
   EXPECT_EQ(manifest["runs"], 0);
-  EXPECT_EQ(manifest["plan_runs"], 1000);
+  EXPECT_EQ(manifest["plan_runs"], 20000);
   EXPECT_EQ(folder.Files(), 4u) << "a temporary file was left behind";  // t.csv, its manifest, out, err
 
   // Interrupted again before its first run, the resume leaves the table as
