@@ -19,7 +19,7 @@ using testing::BatchProcess;
 using testing::RunBatch;
 using testing::RunBatchShell;
 using testing::RunShellCommand;
-using testing::ScratchFolder;
+using testing::RunnerFolder;
 using testing::Slurp;
 
 // Standard error of the runner whose standard output goes to `target`.
@@ -36,7 +36,7 @@ TEST(RunnerOutput, AFullDiskOrAReaderThatGoesAwayIsExit3WithTheReason) {
   }
   // A pipe whose reader stops after 100 bytes: a failed write too, not a
   // death by SIGPIPE.
-  ScratchFolder folder("pipe");
+  RunnerFolder folder("pipe");
   const std::string err = folder / "err", status = folder / "status";
   RunShellCommand("( " DAVREL3_BATCH_EXE " --design --sweep LearnSpeed=1:20:1 2>'" + err + "'; echo $? >'" + status +
                   "' ) | head -c 100 >/dev/null");
@@ -45,7 +45,7 @@ TEST(RunnerOutput, AFullDiskOrAReaderThatGoesAwayIsExit3WithTheReason) {
 }
 
 TEST(RunnerOutput, OutputReplacesTheFileWholeWithACompleteManifest) {
-  ScratchFolder folder("output");
+  RunnerFolder folder("output");
   const std::string table = folder / "design.csv";
   { std::ofstream(table) << "the old table\n"; }
   const auto written = RunBatch({"--design", "--output", table});
@@ -82,7 +82,7 @@ TEST(RunnerStreaming, ManyRunsWithJsonAreOneDocumentEvenWhenInterrupted) {
 
   // Records go out as runs end: an interrupt finds some already written, and
   // the output is still one JSON document.
-  ScratchFolder folder("stream");
+  RunnerFolder folder("stream");
   BatchProcess batch({"--runs", "1000000", "--json"}, folder / "out", folder / "err");
   ASSERT_TRUE(batch.Started());
   ASSERT_TRUE(batch.WaitFor([&] { return Slurp(folder / "out").size() > 200000; })) << batch.Err();

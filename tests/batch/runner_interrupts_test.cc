@@ -18,7 +18,7 @@ namespace {
 using json = nlohmann::json;
 using testing::BatchProcess;
 using testing::RunBatch;
-using testing::ScratchFolder;
+using testing::RunnerFolder;
 using testing::Slurp;
 using testing::WholeLines;
 
@@ -59,7 +59,7 @@ json Manifest(const std::string& table) { return json::parse(Slurp(table + ".man
 void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 TEST(RunnerInterrupts, SigintEndsTheStreamOnAWholeRunWithExit130) {
-  ScratchFolder folder("sigint");
+  RunnerFolder folder("sigint");
   BatchProcess batch(With(kPlan, {"--threads", "2"}), folder / "out", folder / "err");
   ASSERT_TRUE(batch.Started());
   ASSERT_TRUE(batch.WaitFor([&] { return WholeLines(batch.Out()) >= 6; })) << batch.Err();
@@ -74,7 +74,7 @@ TEST(RunnerInterrupts, SigintEndsTheStreamOnAWholeRunWithExit130) {
 }
 
 TEST(RunnerInterrupts, SigtermWithOutputLeavesAPartialTableThatResumeCompletesByteForByte) {
-  ScratchFolder folder("sigterm");
+  RunnerFolder folder("sigterm");
   const std::string table = folder / "t.csv";
   Write(table, "the old table\n");
   BatchProcess batch(With(kPlan, {"--threads", "1", "--output", table}), folder / "out", folder / "err");
@@ -124,7 +124,7 @@ const std::vector<std::string> kSlowMeasure = {"--sweep", "Bore=0:999:1", "--swe
 constexpr long long kSlowMeasureRuns = 4;
 
 TEST(RunnerInterrupts, AnInterruptBeforeTheFirstRunEndsTheTableAfterNoRunAndResumeContinuesIt) {
-  ScratchFolder folder("before-first");
+  RunnerFolder folder("before-first");
   const std::string whole = RunBatch(kSlowMeasure).out;
   ASSERT_EQ(WholeLines(whole), 1 + kSlowMeasureRuns);
   const std::string total = " of " + std::to_string(kSlowMeasureRuns);
@@ -185,7 +185,7 @@ TEST(RunnerInterrupts, AnInterruptBeforeTheFirstRunEndsTheTableAfterNoRunAndResu
 }
 
 TEST(RunnerInterrupts, ResumeRefusesAnotherCommandAndTablesOrManifestsEditedByHand) {
-  ScratchFolder folder("resume-refused");
+  RunnerFolder folder("resume-refused");
   const std::string table = folder / "t.csv";
   const std::vector<std::string> plan = {"--sweep", "Dur=5,10,20"};
   ASSERT_EQ(RunBatch(With(plan, {"--output", table})).exitCode, 0);
@@ -260,7 +260,7 @@ class RunnerJoins : public ::testing::Test {
   }
 
   const std::vector<std::string> kSlicePlan = {"--sweep", "Dur=5:40:5"};
-  ScratchFolder folder_{"joins"};
+  RunnerFolder folder_{"joins"};
 };
 
 TEST_F(RunnerJoins, SlicesInAnyOrderJoinIntoTheWholeTable) {

@@ -29,16 +29,17 @@ inline std::string Slurp(const std::string& path) {
   return text.str();
 }
 
-// A folder of its own for one test, removed with it.
-class ScratchFolder {
+// A folder of its own for one runner test, named after it and removed with
+// it. (Not the level tests' ScratchFolder: both live in one test program.)
+class RunnerFolder {
  public:
-  explicit ScratchFolder(const std::string& name)
+  explicit RunnerFolder(const std::string& name)
       : path_(std::filesystem::temp_directory_path() /
               ("davrel3-" + name + "-" + std::to_string(::getpid()))) {
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
-  ~ScratchFolder() { std::filesystem::remove_all(path_); }
+  ~RunnerFolder() { std::filesystem::remove_all(path_); }
   std::string operator/(const std::string& name) const { return (path_ / name).string(); }
   std::size_t Files() const {
     std::size_t n = 0;
