@@ -455,8 +455,16 @@ int RunSingleMode(const CommandLine& line, const SessionOptions& options) {
 
 // --merge: the slices of one batch joined into its whole table, or nothing
 // and the reason.
+// An interrupt stops it at the next of two points: after the slices were
+// checked (nothing written yet) and after they were copied (a file is then
+// not renamed into place, so FILE stays as it was).
 int RunMerge(const CommandLine& line) {
   const SlicesToJoin slices = CheckSlices(line.merge);
+  const std::string unchanged = line.output.empty() ? "" : "; " + line.output + " was left as it was";
+  if (const int signal = InterruptSignal()) {
+    std::cerr << kProgram << ": interrupted before the slices were joined; nothing was written" << unchanged << "\n";
+    return InterruptExitStatus(signal);
+  }
   const auto started = std::chrono::system_clock::now();
   TableOutput output(line.output);
   TableWriter writer(output.Sink(), 0);
@@ -464,6 +472,11 @@ int RunMerge(const CommandLine& line) {
   WriteMerge(slices.tables, slices.plan, keep);
   writer.CountKept(slices.runs, slices.rows);
   output.Sink().Finish();
+  if (const int signal = InterruptSignal()) {
+    std::cerr << kProgram << ": interrupted while the slices were joined"
+              << (output.ToFile() ? unchanged : "; standard output holds only part of the table") << "\n";
+    return InterruptExitStatus(signal);
+  }
   if (output.ToFile()) {
     TableManifest manifest = BatchManifest(writer, kProgram, line.arguments, started, line.output);
     manifest.levels = slices.levels;

@@ -322,5 +322,36 @@ TEST_F(RunnerJoins, ARunTwiceAnInterruptedSliceOrAnotherCommandIsRefused) {
   EXPECT_NE(MergeErrors({Slice(2), other}).find("it was cut off"), std::string::npos);
 }
 
+// A join stopped by Ctrl-C or SIGTERM writes no table: the file named by
+// --output keeps what it held and no temporary file is left. The slices are
+// large (10,000 rows per run) so that the join lasts long enough to be
+// interrupted once the runner has taken over the signals.
+TEST(RunnerJoinsInterrupted, AnInterruptedJoinLeavesTheOutputAsItWas) {
+  RunnerFolder folder("join-interrupted");
+  std::vector<std::string> args = {"--merge"};
+  for (int k = 1; k <= 3; ++k) {
+    const std::string slice = folder / ("slice-" + std::to_string(k) + ".csv");
+    const auto made = RunBatch({"--sweep", "Dur=5:40:5", "--set", "NrOfTasks=10000", "--set", "Cycle=1", "--shard",
+                                std::to_string(k) + "/3", "--output", slice});
+    ASSERT_EQ(made.exitCode, 0);
+    args.push_back(slice);
+  }
+  const std::string joined = folder / "joined.csv";
+  Write(joined, "the old table\n");
+  args.insert(args.end(), {"--output", joined});
+  for (const int signal : {SIGINT, SIGTERM}) {
+    BatchProcess batch(args, folder / "out", folder / "err");
+    ASSERT_TRUE(batch.Started());
+    ASSERT_TRUE(batch.WaitFor([&] { return batch.CatchesInterrupts(); })) << batch.Err();
+    batch.Signal(signal);
+    EXPECT_EQ(batch.Wait(), signal == SIGINT ? 130 : 143);
+    EXPECT_NE(batch.Err().find("davrel3-batch: interrupted"), std::string::npos) << batch.Err();
+    EXPECT_NE(batch.Err().find(joined + " was left as it was"), std::string::npos) << batch.Err();
+    EXPECT_EQ(Slurp(joined), "the old table\n");
+    EXPECT_EQ(folder.Find("joined.csv.tmp"), "") << "a temporary file was left behind";
+    EXPECT_FALSE(std::filesystem::exists(joined + ".manifest.json"));
+  }
+}
+
 }  // namespace
 }  // namespace davrel3
