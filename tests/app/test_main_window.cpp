@@ -642,7 +642,10 @@ class MainWindowTest : public QObject {
   }
 
   void longRunShowsProgressAndCancels() {
-    // 100000 cycles: far more than half a second of work.
+    // Twenty agents through 100000 cycles: seconds of work, far more than the
+    // half second after which the dialog shows (six agents now take about
+    // that long, too close to it).
+    form->Panel().SetText(Field::NrofAg, "20");
     form->Panel().SetText(Field::Cycle, "100000");
     QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
@@ -703,6 +706,8 @@ class MainWindowTest : public QObject {
   }
 
   void aCancelledRunKeepsTheRowsItDrawsOnly() {
+    // Long enough to be cancelled from its progress dialog, as above.
+    form->Panel().SetText(Field::NrofAg, "20");
     form->Panel().SetText(Field::Cycle, "100000");
     QTest::mouseClick(form->Indicators()->OKButton(), Qt::LeftButton);
     QTimer answer;
