@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
-#include <iomanip>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -25,6 +24,7 @@
 #include "experiment/table_merge.h"
 #include "experiment/table_output.h"
 #include "experiment/table_resume.h"
+#include "experiment/run_summary.h"
 #include "experiment/input_file.h"
 #include "experiment/manifest.h"
 #include "experiment/parameter_file.h"
@@ -91,40 +91,6 @@ void WriteWholeFile(const std::string& path, const std::string& text, const char
   } catch (const OutputError& error) {
     throw WriteError{std::string("cannot write ") + what + ": " + error.what()};
   }
-}
-
-// The summary of run `number`, as text, so that it goes out in one write.
-std::string SummaryOf(const SessionRun& run, int number) {
-  std::ostringstream out;
-  out << "Run " << number << ": " << RunStatusName(run.outcome.status) << "\n";
-  if (!run.outcome.message.empty()) out << "  " << run.outcome.message << "\n";
-  out << "  Timesteps per task:";
-  if (run.outcome.timesteps.empty()) out << " none";
-  for (long long t : run.outcome.timesteps) out << " " << t;
-  out << "\n";
-  const auto& grid = run.workTimeGrid;
-  if (grid.empty()) return out.str();
-  std::vector<std::size_t> widths;
-  for (const auto& row : grid) {
-    for (std::size_t c = 0; c < row.size(); ++c) {
-      if (widths.size() <= c) widths.push_back(0);
-      widths[c] = std::max(widths[c], row[c].size());
-    }
-  }
-  out << "  Work times per agent and task:\n";
-  for (const auto& row : grid) {
-    out << "   ";
-    for (std::size_t c = 0; c < row.size(); ++c) {
-      const std::string& text = row[c];
-      if (c == 0) {
-        out << " " << std::left << std::setw(static_cast<int>(widths[c])) << text;
-      } else {
-        out << "  " << std::right << std::setw(static_cast<int>(widths[c])) << text;
-      }
-    }
-    out << "\n";
-  }
-  return out.str();
 }
 
 // Everything the command line says, as parsed.
@@ -280,45 +246,6 @@ void SaveParametersAfterOptions(const SessionOptions& options, const std::string
   WriteWholeFile(path, text, "the parameter file");
 }
 
-// The progress line: on a terminal rewritten in place as runs end; with
-// --progress off a terminal, one line every 10 seconds for a log.
-class ProgressReport {
- public:
-  ProgressReport(bool asked) : terminal_(isatty(STDERR_FILENO) != 0), enabled_(terminal_ || asked) {}
-
-  void Update(long long done, long long total) {
-    if (!enabled_) return;
-    const auto now = Clock::now();
-    const double interval = terminal_ ? 0.2 : 10.0;
-    if (done < total && Seconds(last_, now) < interval) return;
-    if (!terminal_ && done == total && Seconds(start_, now) < interval) return;  // short runs log nothing
-    last_ = now;
-    const std::string line = ProgressLine(done, total, Seconds(start_, now));
-    if (terminal_) {
-      std::cerr << "\r" << line << "\033[K" << std::flush;
-      shown_ = true;
-    } else {
-      std::cerr << line << std::endl;
-    }
-  }
-
-  void End() {
-    if (shown_) std::cerr << "\n";
-  }
-
- private:
-  using Clock = std::chrono::steady_clock;
-  static double Seconds(Clock::time_point from, Clock::time_point to) {
-    return std::chrono::duration<double>(to - from).count();
-  }
-
-  bool terminal_;
-  bool enabled_;
-  bool shown_ = false;
-  Clock::time_point start_ = Clock::now();
-  Clock::time_point last_ = start_;
-};
-
 int RunTable(const CommandLine& line, const SessionOptions& base, const SweepPlan& plan) {
   long long shardK = 1, shardN = 1;
   if (!line.shard.empty()) {
@@ -440,7 +367,7 @@ int RunSingleMode(const CommandLine& line, const SessionOptions& options) {
     if (line.json) {
       out.Write(number > 1 ? "," + run.record : run.record);
     } else {
-      out.Write(SummaryOf(run, number));
+      out.Write(RunSummary(run, number));
     }
   });
   if (line.json) out.Write("]}\n");
@@ -454,10 +381,10 @@ int RunSingleMode(const CommandLine& line, const SessionOptions& options) {
 }
 
 // --merge: the slices of one batch joined into its whole table, or nothing
-// and the reason.
-// An interrupt stops it at the next of two points: after the slices were
-// checked (nothing written yet) and after they were copied (a file is then
-// not renamed into place, so FILE stays as it was).
+// and the reason. An interrupt stops it after the slices were checked
+// (nothing written yet) or, with --output, after they were copied (the file
+// is then not put in place, so FILE stays as it was); a table already copied
+// whole to standard output ends as usual.
 int RunMerge(const CommandLine& line) {
   const SlicesToJoin slices = CheckSlices(line.merge);
   const std::string unchanged = line.output.empty() ? "" : "; " + line.output + " was left as it was";
@@ -472,12 +399,11 @@ int RunMerge(const CommandLine& line) {
   WriteMerge(slices.tables, slices.plan, keep);
   writer.CountKept(slices.runs, slices.rows);
   output.Sink().Finish();
-  if (const int signal = InterruptSignal()) {
-    std::cerr << kProgram << ": interrupted while the slices were joined"
-              << (output.ToFile() ? unchanged : "; standard output holds only part of the table") << "\n";
-    return InterruptExitStatus(signal);
-  }
   if (output.ToFile()) {
+    if (const int signal = InterruptSignal()) {
+      std::cerr << kProgram << ": interrupted while the slices were joined" << unchanged << "\n";
+      return InterruptExitStatus(signal);
+    }
     TableManifest manifest = BatchManifest(writer, kProgram, line.arguments, started, line.output);
     manifest.levels = slices.levels;
     if (slices.planRuns) {

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
+
+#include <unistd.h>
 
 namespace davrel3 {
 
@@ -32,6 +35,36 @@ std::string ProgressLine(long long done, long long total, double elapsedSeconds)
     if (done < total) line += ", about " + DurationText(static_cast<double>(total - done) / rate) + " left";
   }
   return line;
+}
+
+namespace {
+
+double Seconds(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+}  // namespace
+
+ProgressReport::ProgressReport(bool asked) : terminal_(isatty(STDERR_FILENO) != 0), enabled_(terminal_ || asked) {}
+
+void ProgressReport::Update(long long done, long long total) {
+  if (!enabled_) return;
+  const auto now = Clock::now();
+  const double interval = terminal_ ? 0.2 : 10.0;
+  if (done < total && Seconds(last_, now) < interval) return;
+  if (!terminal_ && done == total && Seconds(start_, now) < interval) return;  // short runs log nothing
+  last_ = now;
+  const std::string line = ProgressLine(done, total, Seconds(start_, now));
+  if (terminal_) {
+    std::cerr << "\r" << line << "\033[K" << std::flush;
+    shown_ = true;
+  } else {
+    std::cerr << line << std::endl;
+  }
+}
+
+void ProgressReport::End() {
+  if (shown_) std::cerr << "\n";
 }
 
 }  // namespace davrel3
