@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "agent_snapshot.h"
 #include "column_index.h"
 #include "int_text.h"
 
@@ -142,6 +143,34 @@ inline int Preferred(ColumnIndex& columns, const TSystem& system, const TAgent& 
     if (columns.OpenCount(j) <= 0) continue;
     best = difference;
     result = j;
+  }
+  return result;
+}
+
+// The drives of every in-task skill of a free agent and the skill it
+// prefers (as Preferred finds it), in one pass over its skills: the drives of
+// skill j change nothing that another skill's admissibility reads, so the
+// best admissible skill among those seen so far is found as their drives are.
+inline int DrivesAndPreferred(ColumnIndex& columns, int skills, TAgent& agent) {
+  const int size = static_cast<int>(agent.Skills.size());
+  const int count = size < skills ? size : skills;
+  TSkill* const all = agent.Skills.data();
+  double best = -1.0;
+  int result = -1;
+  for (int j = 0; j < count; ++j) {
+    TSkill& skill = all[j];
+    if (!skill.InTask) continue;
+    Tendency(skill);
+    if (!skill.UnitsOpen || skill.Loser) continue;
+    if (!(skill.ExpThresh < skill.Expertise)) continue;
+    const double difference = DriveDifference(skill);
+    if (!(difference > best)) continue;
+    if (columns.OpenCount(j) <= 0) continue;
+    best = difference;
+    result = j;
+  }
+  for (int j = count; j < size; ++j) {
+    if (all[j].InTask) Tendency(all[j]);
   }
   return result;
 }
@@ -285,17 +314,36 @@ void AllocateTimestep(RunContext& ctx, long long n) {
   allocation.marked.Assign(static_cast<std::size_t>(agents), TimestepAllocation::kUnknownMarks);
   allocation.free.Assign(static_cast<std::size_t>(agents), 0);
   allocation.candidates.Assign(static_cast<std::size_t>(skills), 0);
+  // The first pass over the skills of each column the competition visits
+  // makes every free agent's marks show its preference (ChooseSkills); with
+  // no such column the marks stay as the drives give them.
+  bool choiceComes = false;
+  for (int j = 0; j < skills && !choiceComes; ++j) {
+    const TSkill& first = system.Agents[0].Skills[j];
+    choiceComes = first.InTask == first.UnitsOpen;
+  }
   // The drives of every agent, then, while its skills are at hand, a free
-  // agent's preferred skill: the drives of one agent decide nothing about
-  // another's preference.
+  // agent's preferred skill and the marks the first choice gives it: the
+  // drives of one agent decide nothing about another's preference.
   for (int i = 0; i < agents; ++i) {
     TAgent& agent = system.Agents[i];
-    AgentTendencies(agent);
-    if (!Free(agent)) continue;
+    if (ctx.timestepStart != nullptr) ctx.timestepStart->StartAgentTimestep(agent);
+    if (!Free(agent)) {
+      AgentTendencies(agent);
+      continue;
+    }
     allocation.free[i] = 1;
     allocation.freeCount += 1;
-    allocation.SetPreferred(i, Preferred(columns, system, agent));
+    const int preferred = DrivesAndPreferred(columns, skills, agent);
+    allocation.SetPreferred(i, preferred);
+    if (choiceComes) {
+      const int count = std::min(skills, static_cast<int>(agent.Skills.size()));
+      TSkill* const all = agent.Skills.data();
+      for (int j = 0; j < count; ++j) all[j].Chosen = j == preferred;
+      allocation.marked[i] = preferred;
+    }
   }
+  if (choiceComes) allocation.marksStale = false;
   for (;;) {
     bool changed = false;
     for (int j = 0; j < skills; ++j) {

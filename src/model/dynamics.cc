@@ -62,14 +62,6 @@ void RecordSkill(RunHistory& history, int i, int j, long long row, const TSkill&
   RecordLevels(history, row, i, j, skill.Expertise, skill.Motivation);
 }
 
-// Forgetting and the motivation rule of a skill the agent did not perform.
-void Idle(TSkill& skill, long long n) {
-  SetPerformedAt(skill, n, false);
-  skill.TimeNeeded = 0;
-  ForgetRule(skill);
-  MotivationRule(skill);
-}
-
 // The performed unit's text "12/3" in the task grid and the chart window's
 // allocation grid; a group for tables only shows none.
 void ShowPerformedUnit(RunContext& ctx, int i, int j, int c, long long n, int k) {
@@ -92,7 +84,24 @@ void Forget(TSkill& skill) { ForgetRule(skill); }
 
 void UpdateMotivation(TSkill& skill) { MotivationRule(skill); }
 
-void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long row) {
+namespace {
+
+// What the updates of one timestep read that stays the same for all of them:
+// the parameters converted at START and whether the run keeps records
+// (PerformedAt marks and history rows; a group for tables only keeps none,
+// and no operation reads the marks).
+struct StepConstants {
+  int dur = 0;
+  bool showPerformed = false;
+  bool records = true;
+};
+
+StepConstants ConstantsOf(const RunContext& ctx) {
+  return {ctx.parameters[Field::Dur], ctx.parameters.Indicated(Indicator::Performance), !ctx.state.TablesOnly};
+}
+
+inline void Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, int j, long long n,
+                    int k, long long row) {
   ModelState& state = ctx.state;
   TAgent& agent = state.System.Agents[i];
   TSkill& skill = agent.Skills[j];
@@ -101,8 +110,6 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
   const double b = (skill.Expertise / skill.ExpMax) * skill.ExpWeight;
   TTask& task = state.Task;
-  std::optional<ColumnIndex> ownIndex;
-  ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(state);
   const int c = columns.FirstUnperformed(j);
   if (c == task.Cycles) return;
   columns.MarkPerformed(c, j);
@@ -110,49 +117,54 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   ShowPerformedUnit(ctx, i, j, c, n, k);
 
   task.PerformedCount += 1;
+  const int skills = CommittedSkills(state.System);
   CountPerformedUnit(state.Labour, UnitPerformance{k, n - static_cast<long long>(kTaskStride) * k, row, i,
-                                                   static_cast<int>(SkillColumn(j, CommittedSkills(state.System))),
-                                                   c, static_cast<int>(state.System.Agents.size()),
-                                                   CommittedSkills(state.System), state.System.EntranceTime,
-                                                   task.NrOfUnits});
-  if (ctx.parameters.Indicated(Indicator::Performance)) ctx.observer.ShowMessage("Performed");
-  SetPerformedAt(skill, n, true);
+                                                   static_cast<int>(SkillColumn(j, skills)), c,
+                                                   static_cast<int>(state.System.Agents.size()), skills,
+                                                   state.System.EntranceTime, task.NrOfUnits});
+  if (constants.showPerformed) ctx.observer.ShowMessage("Performed");
+  if (constants.records) SetPerformedAt(skill, n, true);
 
-  const int dur = ctx.parameters[Field::Dur];
   const double efficiency = a + b;
   if (efficiency == 0) throw RunFault("division by zero: the efficiency a + b is 0");
-  const double timeNeeded = Checked(dur / efficiency, "the time needed");
+  const double timeNeeded = Checked(constants.dur / efficiency, "the time needed");
   const double stepWork = Checked(agent.StepWorkTime + timeNeeded, "the step work time");
   skill.TimeNeeded = timeNeeded;
   agent.StepWorkTime = stepWork;
   LearnRule(skill);
   MotivationRule(skill);
-  RecordSkill(state.History, i, j, row, skill);
+  if (constants.records) RecordSkill(state.History, i, j, row, skill);
   agent.Available = true;
+}
+
+}  // namespace
+
+void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long row) {
+  std::optional<ColumnIndex> ownIndex;
+  ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(ctx.state);
+  Perform(ctx, ConstantsOf(ctx), columns, i, j, n, k, row);
 }
 
 namespace {
 
-void IdleInTask(RunContext& ctx, int i, int j, long long n, long long row) {
-  TSkill& skill = ctx.state.System.Agents[i].Skills[j];
-  Idle(skill, n);
-  RecordSkill(ctx.state.History, i, j, row, skill);
-}
-
-void IdleOutsideTask(TSkill& skill, long long n) { Idle(skill, n); }
-
-void UpdateAgent(RunContext& ctx, int i, long long n, int k, long long row) {
+// One present agent's timestep: each skill is performed, idle in the task or
+// idle outside it.
+void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, long long n, int k,
+                 long long row) {
   TAgent& agent = ctx.state.System.Agents[i];
   const int skills = static_cast<int>(agent.Skills.size());
   for (int j = 0; j < skills; ++j) {
     TSkill& skill = agent.Skills[j];
     if (skill.Chosen && skill.InTask) {
-      PerformSkill(ctx, i, j, n, k, row);
-    } else if (!skill.Chosen && skill.InTask) {
-      IdleInTask(ctx, i, j, n, row);
-    } else if (!skill.InTask) {
-      IdleOutsideTask(skill, n);
+      Perform(ctx, constants, columns, i, j, n, k, row);
+      continue;
     }
+    // Idle, in the task or outside it: forgetting and the motivation rule.
+    if (constants.records) SetPerformedAt(skill, n, false);
+    skill.TimeNeeded = 0;
+    ForgetRule(skill);
+    MotivationRule(skill);
+    if (constants.records && skill.InTask) RecordSkill(ctx.state.History, i, j, row, skill);
   }
   const double taskWork = Checked(agent.TaskWorkTime + agent.StepWorkTime, "the task work time");
   const double runWork = Checked(agent.RunWorkTime + taskWork, "the run work time");
@@ -174,8 +186,11 @@ void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
   const long long totalsRow = static_cast<long long>(ctx.parameters[Field::NrOfTasks]) + 1;
   double* taskRow = nullptr;
   double* totals = nullptr;
+  const StepConstants constants = ConstantsOf(ctx);
+  std::optional<ColumnIndex> ownIndex;
+  ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(ctx.state);
   for (int i = 0; i < agents; ++i) {
-    if (system.Agents[i].Present) UpdateAgent(ctx, i, n, k, row);
+    if (system.Agents[i].Present) UpdateAgent(ctx, constants, columns, i, n, k, row);
     const TAgent& agent = system.Agents[i];
     if (recorded) RecordStepWork(history, row, i, agent.StepWorkTime);
     if (i == 0) {

@@ -17,6 +17,7 @@
 
 namespace davrel3 {
 
+class AgentSnapshot;
 class ColumnIndex;
 
 struct ModelState {
@@ -50,6 +51,10 @@ struct RunContext {
   RunObserver& observer;
   const ParameterSet& parameters;
   ColumnIndex* columns = nullptr;
+  // Set by a run for the allocation of one timestep: its first pass starts
+  // each agent's timestep (AgentSnapshot::StartAgentTimestep) before the
+  // agent's drives. Without it the caller has started the timestep.
+  AgentSnapshot* timestepStart = nullptr;
 };
 
 // A fault that ends a run: a zero denominator, a result that is not finite,

@@ -19,12 +19,8 @@ constexpr std::initializer_list<Field> kRunFields = {Field::NrOfTasks, Field::Nr
 
 }  // namespace
 
-int ParameterSet::operator[](Field field) const {
-  const int f = static_cast<int>(field);
-  if (!converted[f]) {
-    throw std::logic_error("the parameter " + std::string(FieldName(field)) + " was not converted for this operation");
-  }
-  return values[f];
+void ParameterSet::NotConverted(Field field) {
+  throw std::logic_error("the parameter " + std::string(FieldName(field)) + " was not converted for this operation");
 }
 
 namespace {

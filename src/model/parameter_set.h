@@ -26,9 +26,16 @@ struct ParameterSet {
 
   // The converted value; a field the operation did not convert is a
   // programming error (std::logic_error), never a silent 0.
-  int operator[](Field field) const;
+  int operator[](Field field) const {
+    const int f = static_cast<int>(field);
+    if (!converted[f]) NotConverted(field);
+    return values[f];
+  }
   int Item(Choice choice) const { return items[static_cast<int>(choice)]; }
   bool Indicated(Indicator which) const { return indicated[static_cast<int>(which)]; }
+
+ private:
+  [[noreturn, gnu::cold, gnu::noinline]] static void NotConverted(Field field);
 };
 
 // Converts `fields` in the order given (the first text that is not a whole

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 
+#include "agent_snapshot.h"
 #include "allocation.h"
 #include "column_index.h"
 #include "dynamics.h"
@@ -11,53 +12,6 @@
 
 namespace davrel3 {
 namespace {
-
-// The state that decides whether another timestep can change anything, in
-// one flat array taken in a single pass: per agent its two flags, then per
-// skill the values the allocation and the dynamics carry from one timestep to
-// the next.
-class AgentSnapshot {
- public:
-  void Take(const TSystem& system) {
-    std::size_t size = 0;
-    for (const TAgent& agent : system.Agents) size += 1 + agent.Skills.size();
-    entries_.resize(size);
-    Entry* out = entries_.data();
-    for (const TAgent& agent : system.Agents) {
-      *out++ = AgentEntry(agent);
-      for (const TSkill& skill : agent.Skills) *out++ = SkillEntry(skill);
-    }
-  }
-
-  bool Matches(const TSystem& system) const {
-    const Entry* in = entries_.data();
-    const Entry* const end = in + entries_.size();
-    for (const TAgent& agent : system.Agents) {
-      if (in == end || !(*in++ == AgentEntry(agent))) return false;
-      if (static_cast<std::size_t>(end - in) < agent.Skills.size()) return false;
-      for (const TSkill& skill : agent.Skills) {
-        if (!(*in++ == SkillEntry(skill))) return false;
-      }
-    }
-    return in == end;
-  }
-
- private:
-  // An agent's entry holds its skill count and its flags; a skill's entry
-  // its levels, rest credit and marks.
-  struct Entry {
-    double expertise, motivation;
-    long long restCredit;
-    bool chosen, loser;
-    bool operator==(const Entry&) const = default;
-  };
-  static Entry AgentEntry(const TAgent& agent) {
-    return {0.0, 0.0, static_cast<long long>(agent.Skills.size()), agent.Present, agent.Available};
-  }
-  static Entry SkillEntry(const TSkill& s) { return {s.Expertise, s.Motivation, s.RestCredit, s.Chosen, s.Loser}; }
-
-  std::vector<Entry> entries_;
-};
 
 bool HasNewcomer(const TSystem& system) { return system.NrOfAgents > kNewcomerIndex &&
                                                  static_cast<int>(system.Agents.size()) > kNewcomerIndex; }
@@ -206,9 +160,19 @@ struct TaskRun {
   long long idleTimesteps = 0;
   int agents = 0;
   bool newcomer = false;
+  // Some step of the run stops to show itself (a check box of the step-through).
+  bool showsSteps = false;
 };
 
 enum class TimestepEnd { Continue, Stalled, Cancelled };
+
+// The start of a timestep's work: no agent has worked and no skill needed time.
+void ResetWorkTimes(TSystem& system) {
+  for (auto& agent : system.Agents) {
+    agent.StepWorkTime = 0;
+    for (auto& skill : agent.Skills) skill.TimeNeeded = 0;
+  }
+}
 
 // One timestep of task pos.k: the resets, the entrance check, the allocation,
 // the dynamics, the task duration and the stall and cancel checks.
@@ -226,21 +190,43 @@ TimestepEnd RunTimestep(RunContext& ctx, RunPosition& pos, TaskRun& run) {
                    IntToStr(row + 1) + " rows of " + IntToStr(run.agents) + " agents)");
   }
   system.StepDuration = 0;
-  for (auto& agent : system.Agents) {
-    agent.StepWorkTime = 0;
-    for (auto& skill : agent.Skills) skill.TimeNeeded = 0;
-  }
-  if (ctx.parameters.Indicated(Indicator::NewTimestep)) {
-    ctx.observer.ShowMessage("New Round");
-    ctx.observer.WriteDisplayEdit(DisplayEdit::Edit2, IntToStr(pos.t + 1));
-    ctx.observer.ShowStatesAgents();
-  }
-  run.snapshot.Take(system);
-  const auto performedBefore = task.PerformedCount;
   const int fit = ctx.parameters.Item(Choice::FitNoFit);
-  if (fit == 0 || fit == 1) EnterNewcomer(ctx, pos.t, fit);
+  const bool entrance = (fit == 0 || fit == 1) && pos.t == system.EntranceTime && run.newcomer;
+  // The agents' work times are reset and the stall check's snapshot taken
+  // before anything else in the timestep. The allocation does both in its
+  // first pass over each agent, unless the run stops to show its steps (a
+  // display in between would show agents not yet reset) or an entrance comes
+  // between the snapshot and the allocation.
+  const bool startInAllocation = !run.showsSteps && !entrance;
+  if (startInAllocation) {
+    run.snapshot.Begin(system);
+  } else {
+    ResetWorkTimes(system);
+    if (ctx.parameters.Indicated(Indicator::NewTimestep)) {
+      ctx.observer.ShowMessage("New Round");
+      ctx.observer.WriteDisplayEdit(DisplayEdit::Edit2, IntToStr(pos.t + 1));
+      ctx.observer.ShowStatesAgents();
+    }
+    run.snapshot.Take(system);
+  }
+  const auto performedBefore = task.PerformedCount;
+  if (entrance) EnterNewcomer(ctx, pos.t, fit);
   const long long n = pos.t + static_cast<long long>(kTaskStride) * pos.k;
-  AllocateTimestep(ctx, n);
+  if (startInAllocation) {
+    ctx.timestepStart = &run.snapshot;
+    try {
+      AllocateTimestep(ctx, n);
+    } catch (...) {
+      // A fault ends the run in the allocation: every agent's timestep is
+      // still reset, as it is when the timestep starts on its own.
+      ctx.timestepStart = nullptr;
+      ResetWorkTimes(system);
+      throw;
+    }
+    ctx.timestepStart = nullptr;
+  } else {
+    AllocateTimestep(ctx, n);
+  }
   UpdateAgents(ctx, n, pos.k, row);
   const long long thisTimestep = pos.t;
   pos.t = pos.t + 1;
@@ -329,6 +315,7 @@ RunOutcome RunSimulation(RunContext& caller) {
     TaskRun run;
     run.agents = static_cast<int>(system.Agents.size());
     run.newcomer = HasNewcomer(system);
+    for (int i = 0; i < kIndicatorCount; ++i) run.showsSteps = run.showsSteps || ctx.parameters.indicated[i];
     for (pos.k = 0; pos.k < tasks; ++pos.k) {
       if (!RunTask(ctx, pos, run, outcome)) return outcome;
     }
