@@ -314,17 +314,9 @@ void AllocateTimestep(RunContext& ctx, long long n) {
   allocation.marked.Assign(static_cast<std::size_t>(agents), TimestepAllocation::kUnknownMarks);
   allocation.free.Assign(static_cast<std::size_t>(agents), 0);
   allocation.candidates.Assign(static_cast<std::size_t>(skills), 0);
-  // The first pass over the skills of each column the competition visits
-  // makes every free agent's marks show its preference (ChooseSkills); with
-  // no such column the marks stay as the drives give them.
-  bool choiceComes = false;
-  for (int j = 0; j < skills && !choiceComes; ++j) {
-    const TSkill& first = system.Agents[0].Skills[j];
-    choiceComes = first.InTask == first.UnitsOpen;
-  }
   // The drives of every agent, then, while its skills are at hand, a free
-  // agent's preferred skill and the marks the first choice gives it: the
-  // drives of one agent decide nothing about another's preference.
+  // agent's preferred skill: the drives of one agent decide nothing about
+  // another's preference.
   for (int i = 0; i < agents; ++i) {
     TAgent& agent = system.Agents[i];
     if (ctx.timestepStart != nullptr) ctx.timestepStart->StartAgentTimestep(agent);
@@ -334,16 +326,8 @@ void AllocateTimestep(RunContext& ctx, long long n) {
     }
     allocation.free[i] = 1;
     allocation.freeCount += 1;
-    const int preferred = DrivesAndPreferred(columns, skills, agent);
-    allocation.SetPreferred(i, preferred);
-    if (choiceComes) {
-      const int count = std::min(skills, static_cast<int>(agent.Skills.size()));
-      TSkill* const all = agent.Skills.data();
-      for (int j = 0; j < count; ++j) all[j].Chosen = j == preferred;
-      allocation.marked[i] = preferred;
-    }
+    allocation.SetPreferred(i, DrivesAndPreferred(columns, skills, agent));
   }
-  if (choiceComes) allocation.marksStale = false;
   for (;;) {
     bool changed = false;
     for (int j = 0; j < skills; ++j) {

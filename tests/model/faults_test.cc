@@ -110,6 +110,28 @@ TEST(Faults, EveryZeroDenominatorFailsTheRun) {
   ExpectFailure(set({{Field::ExpRate, 0}, {Field::MotThresh, -10}}), 15, 1e-310, "not a finite number");
 }
 
+TEST(Faults, AFaultInTheDrivesStillResetsEveryAgentsTimestep) {
+  Bench b;
+  b.panel.Write(Field::NrofAg, 5);
+  b.panel.Write(Field::ExpMax, 10);  // ExpMax - ExpThresh is 0
+  b.bench.SetSystem();
+  b.SetAllLevels(15, 15);
+  // Work times left from before: the timestep the fault ends in has begun,
+  // so none of them may survive, not even those of the agents after the
+  // first, whose drives are never computed.
+  for (auto& agent : b.System().Agents) {
+    agent.StepWorkTime = 7;
+    for (auto& skill : agent.Skills) skill.TimeNeeded = 7;
+  }
+  const RunOutcome outcome = b.bench.StartButtonClick();
+  ASSERT_EQ(outcome.status, RunStatus::Failed);
+  EXPECT_NE(outcome.message.find("timestep 1:"), std::string::npos) << outcome.message;
+  for (const auto& agent : b.System().Agents) {
+    EXPECT_EQ(agent.StepWorkTime, 0);
+    for (const auto& skill : agent.Skills) EXPECT_EQ(skill.TimeNeeded, 0);
+  }
+}
+
 TEST(Faults, PerformSkillFormsItsPartsBeforeLookingForAUnit) {
   Bench b;
   b.CommitConstant(1, 1, 2, 1);
