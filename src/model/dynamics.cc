@@ -29,8 +29,16 @@ inline void LearnRule(TSkill& skill) {
 inline void ForgetRule(TSkill& skill) {
   const double range = skill.ExpMax - skill.ForgetSpeed;
   if (range == 0) throw RunFault("division by zero: ExpMax - ForgetSpeed is 0");
-  double e = (skill.Expertise - skill.ForgetSpeed) * skill.ExpMax / range;
-  if (e < 0) e = 0;
+  const double forgotten = (skill.Expertise - skill.ForgetSpeed) * skill.ExpMax;
+  double e = 0;
+  // A negative numerator over a positive range gives a negative quotient,
+  // which the rule raises to 0: a skill forgotten down to nothing (most
+  // skills of a large group) needs no division. The bounds keep the quotient
+  // far from rounding to -0, so the shortcut gives exactly what dividing does.
+  if (!(forgotten < -1e-100 && range > 0 && range < 1e100)) {
+    e = forgotten / range;
+    if (e < 0) e = 0;
+  }
   skill.Expertise = Checked(e, "expertise");
 }
 

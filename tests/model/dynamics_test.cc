@@ -1,6 +1,8 @@
 // Learning, forgetting, boredom and rest, and one dynamics step.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "test_support.h"
 
 namespace davrel3 {
@@ -42,6 +44,37 @@ TEST(Dynamics, ForgetLossGrowsWithDistanceBelowTheMaximumAndStopsAtZero) {
   s.Expertise = 0.01;
   Forget(s);
   EXPECT_EQ(s.Expertise, 0);
+}
+
+// Forgetting skips its division when the result is clamped to 0 anyway; the
+// result must be the rule's to the last bit, -0 and extreme values included.
+TEST(Dynamics, ForgetGivesTheRulesValueBitForBitAlsoWhereItNeedsNoDivision) {
+  const double expertises[] = {0.0, -0.0, 1e-300, 0.004, 0.01, 0.3, 14.0, 25.0, 1e150, -3.0, 5e-324};
+  const double speeds[] = {0.0, 0.01, 0.3, 1.0, 5.0, -0.5, 1e-300, 1e120};
+  const int maxima[] = {1, 25, 100000, -25, 2147483647};
+  int compared = 0;
+  for (double e : expertises) {
+    for (double f : speeds) {
+      for (int max : maxima) {
+        TSkill s = SkillAt(e, 0);
+        s.ExpMax = max;
+        s.ForgetSpeed = f;
+        const double range = max - f;
+        if (range == 0) continue;
+        double expected = (e - f) * max / range;
+        if (expected < 0) expected = 0;
+        if (!std::isfinite(expected)) {
+          EXPECT_THROW(Forget(s), RunFault);
+          continue;
+        }
+        Forget(s);
+        EXPECT_EQ(std::signbit(s.Expertise), std::signbit(expected)) << e << " " << f << " " << max;
+        EXPECT_EQ(s.Expertise, expected) << e << " " << f << " " << max;
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 300);
 }
 
 TEST(Dynamics, BoredomWhileChosenAndRestCreditAboveOne) {
