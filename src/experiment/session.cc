@@ -318,8 +318,8 @@ TableRun RunCondition(const SessionOptions& options, const Condition& condition,
   return *RunTableSession(options, run, withSeries, CommitStep(options, condition), nullptr, observer);
 }
 
-TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries) {
-  return *RunTableSession(options, run, withSeries, CommitStep(options, std::nullopt), nullptr);
+TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries, RunObserver* observer) {
+  return *RunTableSession(options, run, withSeries, CommitStep(options, std::nullopt), nullptr, observer);
 }
 
 std::optional<TableRun> RunGuarded(const SessionOptions& options, const std::optional<Condition>& condition,

@@ -113,7 +113,8 @@ TableRun RunCondition(const SessionOptions& options, const Condition& condition,
                       bool withSeries = false, RunObserver* observer = nullptr);
 // A session with a single START: steps 1 to 5, the commit (Define, or OK when
 // texts were typed), the rotation levels if asked, START.
-TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries = false);
+TableRun RunSingle(const SessionOptions& options, long long run, bool withSeries = false,
+                   RunObserver* observer = nullptr);
 
 // A table run as a batch runs it (see ordered_runs.h): before the commit it
 // takes the memory the run's sizes need from the guard's budget (a run that

@@ -1,15 +1,19 @@
-// The state that decides whether another timestep can change anything, in
-// one flat array: per agent its skill count and its two flags, then per skill
-// the values the allocation and the dynamics carry from one timestep to the
-// next. A run takes it at the start of every timestep and compares it with
-// the state the timestep left when the timestep performed nothing.
+// The state that decides whether another timestep can change anything: per
+// agent its flags, per skill its marks and its levels and rest credit. A run
+// records it as a timestep starts and compares it with the state the
+// timestep left when the timestep performed nothing.
 //
-// StartAgentTimestep adds one agent while it resets the agent's work times
-// for the timestep, so that the allocation can do both in its first pass over
-// the agent's skills instead of two passes of their own.
+// The marks and flags are recorded for every timestep, a byte each, while the
+// timestep starts each agent (StartAgentTimestep, which the allocation calls
+// in its first pass over the agent's skills). The levels only for a timestep
+// in which the allocation gave out no unit, right after it (TakeLevels): the
+// allocation changes no level, and a timestep that gives out a unit cannot
+// leave the group as it found it (the agent given the unit is no longer
+// available unless it performs, and performing is not standing still).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "records.h"
@@ -22,66 +26,83 @@ class AgentSnapshot {
   void Begin(const TSystem& system) {
     std::size_t size = 0;
     for (const TAgent& agent : system.Agents) size += 1 + agent.Skills.size();
-    entries_.resize(size);
+    marks_.resize(size);
     next_ = 0;
-  }
-
-  void Add(const TAgent& agent) {
-    Entry* out = entries_.data() + next_;
-    *out++ = AgentEntry(agent);
-    for (const TSkill& skill : agent.Skills) *out++ = SkillEntry(skill);
-    next_ += 1 + agent.Skills.size();
-  }
-
-  void Take(const TSystem& system) {
-    Begin(system);
-    for (const TAgent& agent : system.Agents) Add(agent);
-  }
-
-  bool Matches(const TSystem& system) const {
-    const Entry* in = entries_.data();
-    const Entry* const end = in + next_;
-    for (const TAgent& agent : system.Agents) {
-      if (in == end || !(*in++ == AgentEntry(agent))) return false;
-      if (static_cast<std::size_t>(end - in) < agent.Skills.size()) return false;
-      for (const TSkill& skill : agent.Skills) {
-        if (!(*in++ == SkillEntry(skill))) return false;
-      }
-    }
-    return in == end;
+    levelsTaken_ = false;
   }
 
   // The start of a timestep for one agent: its step work time and every
-  // skill's time needed are 0, and its state goes into the snapshot as it
-  // was before the timestep changed anything.
+  // skill's time needed are 0, and its flags and marks are recorded as they
+  // were before the timestep changed anything.
   void StartAgentTimestep(TAgent& agent) {
     agent.StepWorkTime = 0;
-    Entry* out = entries_.data() + next_;
-    *out++ = AgentEntry(agent);
+    Marks* out = marks_.data() + next_;
+    *out++ = AgentMarks(agent);
     for (TSkill& skill : agent.Skills) {
       skill.TimeNeeded = 0;
-      *out++ = SkillEntry(skill);
+      *out++ = SkillMarks(skill);
     }
     next_ += 1 + agent.Skills.size();
   }
 
+  void TakeMarks(const TSystem& system) {
+    Begin(system);
+    Marks* out = marks_.data();
+    for (const TAgent& agent : system.Agents) {
+      *out++ = AgentMarks(agent);
+      for (const TSkill& skill : agent.Skills) *out++ = SkillMarks(skill);
+    }
+    next_ = marks_.size();
+  }
+
+  void TakeLevels(const TSystem& system) {
+    levels_.clear();
+    for (const TAgent& agent : system.Agents) {
+      for (const TSkill& skill : agent.Skills) levels_.push_back(SkillLevels(skill));
+    }
+    levelsTaken_ = true;
+  }
+
+  // Whether `system` is as recorded: false when the levels were not taken.
+  bool Matches(const TSystem& system) const {
+    if (!levelsTaken_ || next_ != marks_.size()) return false;
+    const Marks* marks = marks_.data();
+    const Marks* const marksEnd = marks + next_;
+    const Levels* levels = levels_.data();
+    const Levels* const levelsEnd = levels + levels_.size();
+    for (const TAgent& agent : system.Agents) {
+      if (marks == marksEnd || !(*marks++ == AgentMarks(agent))) return false;
+      const std::size_t skills = agent.Skills.size();
+      if (static_cast<std::size_t>(marksEnd - marks) < skills ||
+          static_cast<std::size_t>(levelsEnd - levels) < skills) {
+        return false;
+      }
+      for (const TSkill& skill : agent.Skills) {
+        if (!(*marks++ == SkillMarks(skill)) || !(*levels++ == SkillLevels(skill))) return false;
+      }
+    }
+    return marks == marksEnd && levels == levelsEnd;
+  }
+
  private:
-  // An agent's entry holds its skill count and its flags; a skill's entry
-  // its levels, rest credit and marks. 24 bytes: a large group's snapshot is
-  // a quarter of a megabyte per timestep.
-  struct Entry {
+  // An agent's Present and Available, a skill's Chosen and Loser.
+  struct Marks {
+    bool first, second;
+    bool operator==(const Marks&) const = default;
+  };
+  struct Levels {
     double expertise, motivation;
     int restCredit;
-    bool chosen, loser;
-    bool operator==(const Entry&) const = default;
+    bool operator==(const Levels&) const = default;
   };
-  static Entry AgentEntry(const TAgent& agent) {
-    return {0.0, 0.0, static_cast<int>(agent.Skills.size()), agent.Present, agent.Available};
-  }
-  static Entry SkillEntry(const TSkill& s) { return {s.Expertise, s.Motivation, s.RestCredit, s.Chosen, s.Loser}; }
+  static Marks AgentMarks(const TAgent& agent) { return {agent.Present, agent.Available}; }
+  static Marks SkillMarks(const TSkill& s) { return {s.Chosen, s.Loser}; }
+  static Levels SkillLevels(const TSkill& s) { return {s.Expertise, s.Motivation, s.RestCredit}; }
 
-  std::vector<Entry> entries_;
+  std::vector<Marks> marks_;
+  std::vector<Levels> levels_;
   std::size_t next_ = 0;
+  bool levelsTaken_ = false;
 };
 
 }  // namespace davrel3

@@ -207,9 +207,11 @@ TimestepEnd RunTimestep(RunContext& ctx, RunPosition& pos, TaskRun& run) {
       ctx.observer.WriteDisplayEdit(DisplayEdit::Edit2, IntToStr(pos.t + 1));
       ctx.observer.ShowStatesAgents();
     }
-    run.snapshot.Take(system);
+    run.snapshot.TakeMarks(system);
+    run.snapshot.TakeLevels(system);
   }
   const auto performedBefore = task.PerformedCount;
+  const auto allocatedBefore = task.AllocatedCount;
   if (entrance) EnterNewcomer(ctx, pos.t, fit);
   const long long n = pos.t + static_cast<long long>(kTaskStride) * pos.k;
   if (startInAllocation) {
@@ -224,6 +226,10 @@ TimestepEnd RunTimestep(RunContext& ctx, RunPosition& pos, TaskRun& run) {
       throw;
     }
     ctx.timestepStart = nullptr;
+    // Only a timestep that gives out no unit can leave the group as it found
+    // it; the allocation changed no level, so they are still those the
+    // timestep started with.
+    if (task.AllocatedCount == allocatedBefore) run.snapshot.TakeLevels(system);
   } else {
     AllocateTimestep(ctx, n);
   }

@@ -92,6 +92,45 @@ TEST(TableRuns, GiveTheRowsOfAFullRunForEveryConfigurationAndCondition) {
   EXPECT_GT(withNumbers, 0);
 }
 
+// A run that stops to show its steps starts every timestep on its own and
+// keeps the whole state for the stall check; one that does not starts the
+// timestep inside the allocation and keeps the levels only where no unit was
+// given out. Both must end in the same timestep with the same rows and the
+// same history.
+class EveryTimestepShown : public RunObserver {
+ public:
+  bool IsIndicated(Indicator which) const override { return which == Indicator::NewTimestep; }
+};
+
+TEST(StallCheck, EndsRunsWhereARunShowingEveryTimestepEndsThem) {
+  EveryTimestepShown shown;
+  int stalled = 0;
+  auto compare = [&](const std::function<TableRun(RunObserver*)>& run, const std::string& what) {
+    const TableRun plain = run(nullptr);
+    const TableRun stepped = run(&shown);
+    EXPECT_EQ(Texts(plain), Texts(stepped)) << what;
+    EXPECT_EQ(plain.series, stepped.series) << what;
+    for (const TableRow& row : plain.rows) stalled += row.status == RunStatus::Stalled;
+  };
+  for (unsigned seed = 1; seed <= kSessions; ++seed) {
+    const SessionOptions options = SessionFor(seed);
+    compare([&](RunObserver* observer) { return RunSingle(options, seed, true, observer); },
+            "seed " + std::to_string(seed));
+  }
+  for (const auto& configuration : Configurations()) {
+    SessionOptions options;
+    options.config = configuration.name;
+    long long run = 0;
+    for (const Condition& condition : DesignConditions()) {
+      ++run;
+      compare([&](RunObserver* observer) { return RunCondition(options, condition, run, true, observer); },
+              std::string(configuration.name) + " condition " + std::to_string(run));
+    }
+  }
+  // Stalled runs are where the two ways of keeping the state could differ.
+  EXPECT_GT(stalled, 10) << stalled;
+}
+
 TEST(TableRuns, KeepNoHistoryAndNoGridTexts) {
   InMemoryPanel panel;
   Workbench bench(panel);
