@@ -69,6 +69,9 @@ struct TimestepAllocation {
   // preference or of an agent's freedom.
   SmallInts candidates;
   int freeCount = 0;
+  // Whether some agent was Available but not Present as the allocation
+  // began: only such an agent is given a unit by its marks alone.
+  bool absentAvailable = false;
   // Whether some free agent's marks may differ from its preference, so that
   // ChooseSkills has something to do.
   bool marksStale = true;
@@ -242,9 +245,9 @@ void ChooseSkills(TSystem& system, TimestepAllocation& allocation) {
     if (!allocation.free[i] || marked == preferred) continue;
     TAgent& agent = system.Agents[i];
     if (marked == TimestepAllocation::kUnknownMarks) {
-      for (int j = 0; j < skills && j < static_cast<int>(agent.Skills.size()); ++j) {
-        agent.Skills[j].Chosen = j == preferred;
-      }
+      const int count = std::min(skills, static_cast<int>(agent.Skills.size()));
+      TSkill* const all = agent.Skills.data();
+      for (int j = 0; j < count; ++j) all[j].Chosen = j == preferred;
     } else {
       if (marked >= 0) agent.Skills[marked].Chosen = false;
       if (preferred >= 0) agent.Skills[preferred].Chosen = true;
@@ -259,17 +262,24 @@ int CountCandidates(const TimestepAllocation& allocation, int j) { return alloca
 // Each agent that chose skill j and is Available, in index order, gets its
 // next open unit. A free agent's marks are its `marked` skill alone (what
 // ChooseSkills and Inhibit left), so only an agent that is Available but not
-// Present needs its mark read.
+// Present needs its records read.
 void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long long n) {
   ModelState& state = ctx.state;
   TSystem& system = state.System;
   TTask& task = state.Task;
   ColumnIndex& columns = allocation.columns;
   bool exhausted = false;
-  for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {
+  const int agents = static_cast<int>(system.Agents.size());
+  for (int i = 0; i < agents; ++i) {
+    // free[i] is Available and Present, kept as units are given out.
+    if (allocation.free[i]) {
+      if (allocation.marked[i] != j) continue;
+    } else {
+      if (!allocation.absentAvailable) continue;
+      const TAgent& absent = system.Agents[i];
+      if (!absent.Available || absent.Present || !absent.Skills[j].Chosen) continue;
+    }
     TAgent& agent = system.Agents[i];
-    if (!agent.Available) continue;
-    if (agent.Present ? allocation.marked[i] != j : !agent.Skills[j].Chosen) continue;
     const int c = columns.FirstOpen(j);
     if (c < task.Cycles) {
       agent.Available = false;
@@ -322,6 +332,7 @@ void AllocateTimestep(RunContext& ctx, long long n) {
     if (ctx.timestepStart != nullptr) ctx.timestepStart->StartAgentTimestep(agent);
     if (!Free(agent)) {
       AgentTendencies(agent);
+      if (agent.Available) allocation.absentAvailable = true;
       continue;
     }
     allocation.free[i] = 1;
