@@ -130,6 +130,20 @@ void AgentTendencies(TAgent& agent) {
   }
 }
 
+// Whether in-task skill j may be preferred and beats `best`, the greatest
+// difference I - You found so far (which it then becomes): units still open
+// to the agent, not given up in a competition, expertise above the
+// threshold, and open units left in its column.
+inline bool Improves(ColumnIndex& columns, const TSkill& skill, int j, double& best) {
+  if (!skill.UnitsOpen || skill.Loser) return false;
+  if (!(skill.ExpThresh < skill.Expertise)) return false;
+  const double difference = DriveDifference(skill);
+  if (!(difference > best)) return false;
+  if (columns.OpenCount(j) <= 0) return false;
+  best = difference;
+  return true;
+}
+
 inline int Preferred(ColumnIndex& columns, const TSystem& system, const TAgent& agent) {
   if (!agent.Present) return -1;
   double best = -1.0;
@@ -138,14 +152,7 @@ inline int Preferred(ColumnIndex& columns, const TSystem& system, const TAgent& 
   const int count = static_cast<int>(agent.Skills.size()) < skills ? static_cast<int>(agent.Skills.size()) : skills;
   const TSkill* const all = agent.Skills.data();
   for (int j = 0; j < count; ++j) {
-    const TSkill& skill = all[j];
-    if (!skill.InTask || !skill.UnitsOpen || skill.Loser) continue;
-    if (!(skill.ExpThresh < skill.Expertise)) continue;
-    const double difference = DriveDifference(skill);
-    if (!(difference > best)) continue;
-    if (columns.OpenCount(j) <= 0) continue;
-    best = difference;
-    result = j;
+    if (all[j].InTask && Improves(columns, all[j], j, best)) result = j;
   }
   return result;
 }
@@ -164,13 +171,7 @@ inline int DrivesAndPreferred(ColumnIndex& columns, int skills, TAgent& agent) {
     TSkill& skill = all[j];
     if (!skill.InTask) continue;
     Tendency(skill);
-    if (!skill.UnitsOpen || skill.Loser) continue;
-    if (!(skill.ExpThresh < skill.Expertise)) continue;
-    const double difference = DriveDifference(skill);
-    if (!(difference > best)) continue;
-    if (columns.OpenCount(j) <= 0) continue;
-    best = difference;
-    result = j;
+    if (Improves(columns, skill, j, best)) result = j;
   }
   for (int j = count; j < size; ++j) {
     if (all[j].InTask) Tendency(all[j]);
