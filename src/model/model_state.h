@@ -34,9 +34,10 @@ struct ModelState {
   // Who performed which unit of which skill, counted as the run performs them.
   DivisionOfLabour Labour;
   // A group that serves only result tables (design, sweep and point runs):
-  // its commits size no per-timestep history and its runs record none and
-  // write no grid texts. What they compute otherwise, and every number a
-  // table row holds, is the same as for a full run.
+  // its commits size no per-timestep history, and its runs record none, keep
+  // no PerformedAt marks (no operation reads them) and write no grid texts.
+  // What they compute otherwise, and every number a table row holds, is the
+  // same as for a full run.
   bool TablesOnly = false;
 };
 
