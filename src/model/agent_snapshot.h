@@ -13,12 +13,18 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <vector>
 
 #include "records.h"
 
 namespace davrel3 {
+
+// The start of a timestep's work for one agent: it has not worked, and none
+// of its skills has needed time.
+inline void ResetWorkTimes(TAgent& agent) {
+  agent.StepWorkTime = 0;
+  for (TSkill& skill : agent.Skills) skill.TimeNeeded = 0;
+}
 
 class AgentSnapshot {
  public:
@@ -31,28 +37,25 @@ class AgentSnapshot {
     levelsTaken_ = false;
   }
 
-  // The start of a timestep for one agent: its step work time and every
-  // skill's time needed are 0, and its flags and marks are recorded as they
-  // were before the timestep changed anything.
-  void StartAgentTimestep(TAgent& agent) {
-    agent.StepWorkTime = 0;
+  // Records the flags of the next agent and the marks of its skills.
+  void Add(const TAgent& agent) {
     Marks* out = marks_.data() + next_;
     *out++ = AgentMarks(agent);
-    for (TSkill& skill : agent.Skills) {
-      skill.TimeNeeded = 0;
-      *out++ = SkillMarks(skill);
-    }
+    for (const TSkill& skill : agent.Skills) *out++ = SkillMarks(skill);
     next_ += 1 + agent.Skills.size();
+  }
+
+  // The start of a timestep for one agent: its work times are reset, and its
+  // flags and marks recorded as they were before the timestep changed
+  // anything.
+  void StartAgentTimestep(TAgent& agent) {
+    ResetWorkTimes(agent);
+    Add(agent);
   }
 
   void TakeMarks(const TSystem& system) {
     Begin(system);
-    Marks* out = marks_.data();
-    for (const TAgent& agent : system.Agents) {
-      *out++ = AgentMarks(agent);
-      for (const TSkill& skill : agent.Skills) *out++ = SkillMarks(skill);
-    }
-    next_ = marks_.size();
+    for (const TAgent& agent : system.Agents) Add(agent);
   }
 
   void TakeLevels(const TSystem& system) {

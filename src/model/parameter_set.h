@@ -33,6 +33,13 @@ struct ParameterSet {
   }
   int Item(Choice choice) const { return items[static_cast<int>(choice)]; }
   bool Indicated(Indicator which) const { return indicated[static_cast<int>(which)]; }
+  // Whether any step of the run stops to show itself.
+  bool AnyIndicated() const {
+    for (bool on : indicated) {
+      if (on) return true;
+    }
+    return false;
+  }
 
  private:
   [[noreturn, gnu::cold, gnu::noinline]] static void NotConverted(Field field);

@@ -168,10 +168,7 @@ enum class TimestepEnd { Continue, Stalled, Cancelled };
 
 // The start of a timestep's work: no agent has worked and no skill needed time.
 void ResetWorkTimes(TSystem& system) {
-  for (auto& agent : system.Agents) {
-    agent.StepWorkTime = 0;
-    for (auto& skill : agent.Skills) skill.TimeNeeded = 0;
-  }
+  for (auto& agent : system.Agents) ResetWorkTimes(agent);
 }
 
 // One timestep of task pos.k: the resets, the entrance check, the allocation,
@@ -321,7 +318,7 @@ RunOutcome RunSimulation(RunContext& caller) {
     TaskRun run;
     run.agents = static_cast<int>(system.Agents.size());
     run.newcomer = HasNewcomer(system);
-    for (int i = 0; i < kIndicatorCount; ++i) run.showsSteps = run.showsSteps || ctx.parameters.indicated[i];
+    run.showsSteps = ctx.parameters.AnyIndicated();
     for (pos.k = 0; pos.k < tasks; ++pos.k) {
       if (!RunTask(ctx, pos, run, outcome)) return outcome;
     }
