@@ -8,6 +8,7 @@
 #include <malloc.h>
 
 #include "experiment/agents_without_work.h"
+#include "experiment/vector_state.h"
 #include "file_commands.h"
 #include "run_progress.h"
 #include "skill_levels_editor.h"
@@ -34,6 +35,8 @@ void TParForm::StartButtonClick() {
       if (levelsEditor_) levelsEditor_->ShowHeldLevels();
     });
     try {
+      // The window's own work may have left the upper vector halves in use.
+      davrel3::ClearUpperVectorState();
       outcome = bench_.StartButtonClick(afterRunDraw_);
     } catch (const std::exception& error) {
       // The run went, its draw did not: the record says so, as the runner's does.

@@ -12,6 +12,7 @@
 #include "experiment/series.h"
 #include "experiment/sha256.h"
 #include "experiment/utf8_text.h"
+#include "experiment/vector_state.h"
 #include "model/int_text.h"
 
 namespace davrel3 {
@@ -244,6 +245,9 @@ std::string MemoryText(std::int64_t bytes) {
 std::optional<TableRun> RunTableSession(const SessionOptions& options, long long run, bool withSeries,
                                         const std::function<void(Workbench&)>& commit, RunGuard* guard,
                                         RunObserver* observer = nullptr) {
+  // Whatever ran on this thread before, the run starts with its SSE code
+  // free of the costly state changes a marked upper half brings.
+  ClearUpperVectorState();
   InMemoryPanel panel;
   Workbench bench(panel);
   std::optional<GuardObserver> guardObserver;
