@@ -36,6 +36,7 @@ ColumnIndex::ColumnIndex(ModelState& state)
 // unperformed, units.
 void ColumnIndex::Rescan(Scan& scan, int j) {
   int open = 0;
+  int unperformed = 0;
   int firstOpen = task_.Cycles;
   int firstUnperformed = task_.Cycles;
   bool previousOpen = false;
@@ -46,11 +47,15 @@ void ColumnIndex::Rescan(Scan& scan, int j) {
       ++open;
       if (!previousOpen) firstOpen = c;
     }
-    if (!unit.Performed && previousPerformed) firstUnperformed = c;
+    if (!unit.Performed) {
+      ++unperformed;
+      if (previousPerformed) firstUnperformed = c;
+    }
     previousOpen = unit.Open;
     previousPerformed = unit.Performed;
   }
   scan.openCount = open;
+  scan.unperformedCount = unperformed;
   scan.firstOpen = firstOpen;
   scan.firstUnperformed = firstUnperformed;
   scan.fresh = true;
@@ -60,30 +65,15 @@ void ColumnIndex::MarkStale(long long j) {
   if (j >= 0 && j < static_cast<long long>(columns_.size())) columns_[static_cast<std::size_t>(j)].fresh = false;
 }
 
-// Both searches return the start of the last run of matching units. Taking
-// that unit leaves the rest of the run, starting one cycle later; taking the
-// run's only unit leaves an earlier run, if any, which needs a rescan.
-void ColumnIndex::CloseUnit(int c, int j) {
-  TaskUnit(task_, c, j).Open = false;
+void ColumnIndex::MarkReset(long long j) {
+  if (j < 0 || j >= static_cast<long long>(columns_.size())) return;
   Scan& scan = columns_[static_cast<std::size_t>(j)];
-  if (!scan.fresh) return;
-  scan.openCount -= 1;
-  if (c == scan.firstOpen && c + 1 < task_.Cycles && TaskUnit(task_, c + 1, j).Open) {
-    scan.firstOpen = c + 1;
-  } else {
-    scan.fresh = false;
-  }
-}
-
-void ColumnIndex::MarkPerformed(int c, int j) {
-  TaskUnit(task_, c, j).Performed = true;
-  Scan& scan = columns_[static_cast<std::size_t>(j)];
-  if (!scan.fresh) return;
-  if (c == scan.firstUnperformed && c + 1 < task_.Cycles && !TaskUnit(task_, c + 1, j).Performed) {
-    scan.firstUnperformed = c + 1;
-  } else {
-    scan.fresh = false;
-  }
+  const int units = task_.Cycles > 0 ? task_.Cycles : 0;
+  scan.openCount = units;
+  scan.unperformedCount = units;
+  scan.firstOpen = units > 0 ? 0 : task_.Cycles;
+  scan.firstUnperformed = scan.firstOpen;
+  scan.fresh = true;
 }
 
 }  // namespace davrel3

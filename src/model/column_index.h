@@ -31,15 +31,50 @@ class ColumnIndex {
   int FirstOpen(int j) { return Fresh(j).firstOpen; }
   int FirstUnperformed(int j) { return Fresh(j).firstUnperformed; }
 
-  // Unit (c, j) is given out / performed.
-  void CloseUnit(int c, int j);
-  void MarkPerformed(int c, int j);
+  // Unit (c, j) is given out / performed. Both searches return the start of
+  // the last run of matching units. Taking that unit leaves the rest of the
+  // run, starting one cycle later; taking the column's last matching unit
+  // leaves none; taking the run's only unit otherwise leaves an earlier run,
+  // found by a rescan.
+  void CloseUnit(int c, int j) {
+    TTaskUnit& unit = TaskUnit(task_, c, j);
+    if (!unit.Open) return;
+    unit.Open = false;
+    Scan& scan = columns_[static_cast<std::size_t>(j)];
+    if (!scan.fresh) return;
+    scan.openCount -= 1;
+    if (c == scan.firstOpen && c + 1 < task_.Cycles && TaskUnit(task_, c + 1, j).Open) {
+      scan.firstOpen = c + 1;
+    } else if (scan.openCount == 0) {
+      scan.firstOpen = task_.Cycles;
+    } else {
+      scan.fresh = false;
+    }
+  }
+  void MarkPerformed(int c, int j) {
+    TTaskUnit& unit = TaskUnit(task_, c, j);
+    if (unit.Performed) return;
+    unit.Performed = true;
+    Scan& scan = columns_[static_cast<std::size_t>(j)];
+    if (!scan.fresh) return;
+    scan.unperformedCount -= 1;
+    if (c == scan.firstUnperformed && c + 1 < task_.Cycles && !TaskUnit(task_, c + 1, j).Performed) {
+      scan.firstUnperformed = c + 1;
+    } else if (scan.unperformedCount == 0) {
+      scan.firstUnperformed = task_.Cycles;
+    } else {
+      scan.fresh = false;
+    }
+  }
   // Column j was changed some other way.
   void MarkStale(long long j);
+  // Every unit of column j was just made open and unperformed.
+  void MarkReset(long long j);
 
  private:
   struct Scan {
     int openCount = 0;
+    int unperformedCount = 0;
     int firstOpen = 0;
     int firstUnperformed = 0;
     bool fresh = false;

@@ -14,7 +14,9 @@ void CreateSkill(RunContext& ctx, TSkill& skill) {
   skill.UnitsOpen = true;
   skill.Loser = false;
   skill.RestCredit = 0;
-  skill.PerformedAt.resize(kPerformedAtLength, false);
+  // A group for tables only keeps no marks: nothing reads them, and without
+  // them copying the group (each commit does) allocates nothing per skill.
+  if (!ctx.state.TablesOnly) skill.PerformedAt.resize(kPerformedAtLength, false);
   skill.ExpWeight = p[Field::ExpRate] / 100.0;
   skill.InhPar = p[Field::InhPar];
   skill.ExcPar = p[Field::ExcPar];

@@ -121,7 +121,7 @@ void ResetTaskUnits(RunContext& ctx) {
       TaskUnit(task, c, column).Performed = false;
       TaskUnit(task, c, column).Open = true;
     }
-    if (ctx.columns != nullptr) ctx.columns->MarkStale(static_cast<long long>(column));
+    if (ctx.columns != nullptr) ctx.columns->MarkReset(static_cast<long long>(column));
   }
   if (ctx.state.TablesOnly) return;
   MakeTaskGrid(ctx);

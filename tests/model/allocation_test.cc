@@ -133,7 +133,8 @@ TEST(Allocation, CompetitionCountsOpenUnitsOnlyUpToTheNumberOfAgents) {
 }
 
 // The index kept up to date unit by unit must say what a fresh scan of the
-// task says, whatever order units are given out and performed in.
+// task says, whatever order units are given out and performed in, down to
+// columns with no open or unperformed unit left and columns reset anew.
 TEST(Allocation, ColumnIndexAgreesWithAFreshScanAfterEveryChange) {
   Bench b;
   b.CommitConstant(2, 3, 7, 3);
@@ -168,6 +169,13 @@ TEST(Allocation, ColumnIndexAgreesWithAFreshScanAfterEveryChange) {
         const int c = static_cast<int>(next(7));
         TaskUnit(task, c, j).Open = true;  // changed behind the index's back
         index.MarkStale(j);
+      }
+      if (next(12) == 0) {  // a new task resets the column
+        for (int c = 0; c < task.Cycles; ++c) {
+          TaskUnit(task, c, j).Open = true;
+          TaskUnit(task, c, j).Performed = false;
+        }
+        index.MarkReset(j);
       }
       for (int k = 0; k < 3; ++k) {
         int open = 0;
