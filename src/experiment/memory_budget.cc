@@ -83,13 +83,24 @@ bool MemoryBudget::LowerWaiting(long long priority) const {
   return !MayGo(priority);
 }
 
-std::int64_t PhysicalMemoryBytes() {
+namespace {
+
+std::int64_t ReadPhysicalMemoryBytes() {
   const long pages = ::sysconf(_SC_PHYS_PAGES);
   const long pageSize = ::sysconf(_SC_PAGE_SIZE);
   if (pages <= 0 || pageSize <= 0) return 0;
   const auto limit = std::numeric_limits<std::int64_t>::max();
   if (pages > limit / pageSize) return limit;
   return static_cast<std::int64_t>(pages) * pageSize;
+}
+
+}  // namespace
+
+// Read once: the system call behind it costs more than a small table run's
+// whole commit, and every run asks.
+std::int64_t PhysicalMemoryBytes() {
+  static const std::int64_t bytes = ReadPhysicalMemoryBytes();
+  return bytes;
 }
 
 std::int64_t DefaultMemoryBudget() {

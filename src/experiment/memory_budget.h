@@ -60,7 +60,8 @@ class MemoryBudget {
   std::condition_variable released_;
 };
 
-// The machine's physical memory in bytes, 0 if it cannot be told.
+// The machine's physical memory in bytes as the first call reads it, 0 if it
+// cannot be told.
 std::int64_t PhysicalMemoryBytes();
 // Half of the physical memory (1 GiB if it cannot be told).
 std::int64_t DefaultMemoryBudget();

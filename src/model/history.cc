@@ -151,8 +151,8 @@ void FitHistory(RunHistory& history, std::int64_t rows) {
   }
 }
 
-void EnsureTaskWorkRow(RunHistory& history, std::int64_t row, int agents) {
-  if (row < static_cast<std::int64_t>(history.TaskWorkHistory.size())) return;
+void AddTaskWorkRows(RunHistory& history, std::int64_t row, int agents) {
+  if (row < static_cast<std::int64_t>(history.TaskWorkHistory.size())) return;  // never shrinks
   history.TaskWorkHistory.resize(static_cast<std::size_t>(row) + 1,
                                  std::vector<double>(static_cast<std::size_t>(agents) + 2, 0.0));
 }

@@ -75,8 +75,12 @@ bool EnsureHistoryRow(RunHistory& history, std::int64_t row);
 void FitHistory(RunHistory& history, std::int64_t rows);
 
 // Makes `row` a valid row of TaskWorkHistory (a task count read during the run
-// may exceed the committed one).
-void EnsureTaskWorkRow(RunHistory& history, std::int64_t row, int agents);
+// may exceed the committed one). Called every timestep: the row nearly
+// always exists already, and only its absence leaves the header.
+void AddTaskWorkRows(RunHistory& history, std::int64_t row, int agents);
+inline void EnsureTaskWorkRow(RunHistory& history, std::int64_t row, int agents) {
+  if (row >= static_cast<std::int64_t>(history.TaskWorkHistory.size())) AddTaskWorkRows(history, row, agents);
+}
 void EnsureInTaskRow(RunHistory& history, std::int64_t row, int agents);
 
 // --- readers: 0 for a cell the store does not hold
