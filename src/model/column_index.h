@@ -31,25 +31,15 @@ class ColumnIndex {
   int FirstOpen(int j) { return Fresh(j).firstOpen; }
   int FirstUnperformed(int j) { return Fresh(j).firstUnperformed; }
 
-  // Unit (c, j) is given out / performed. Both searches return the start of
-  // the last run of matching units. Taking that unit leaves the rest of the
-  // run, starting one cycle later; taking the column's last matching unit
-  // leaves none; taking the run's only unit otherwise leaves an earlier run,
-  // found by a rescan.
+  // Unit (c, j) is given out / performed.
   void CloseUnit(int c, int j) {
     TTaskUnit& unit = TaskUnit(task_, c, j);
     if (!unit.Open) return;
     unit.Open = false;
     Scan& scan = columns_[static_cast<std::size_t>(j)];
     if (!scan.fresh) return;
-    scan.openCount -= 1;
-    if (c == scan.firstOpen && c + 1 < task_.Cycles && TaskUnit(task_, c + 1, j).Open) {
-      scan.firstOpen = c + 1;
-    } else if (scan.openCount == 0) {
-      scan.firstOpen = task_.Cycles;
-    } else {
-      scan.fresh = false;
-    }
+    const bool nextOpen = c + 1 < task_.Cycles && TaskUnit(task_, c + 1, j).Open;
+    Leave(scan, c, nextOpen, scan.openCount, scan.firstOpen);
   }
   void MarkPerformed(int c, int j) {
     TTaskUnit& unit = TaskUnit(task_, c, j);
@@ -57,14 +47,8 @@ class ColumnIndex {
     unit.Performed = true;
     Scan& scan = columns_[static_cast<std::size_t>(j)];
     if (!scan.fresh) return;
-    scan.unperformedCount -= 1;
-    if (c == scan.firstUnperformed && c + 1 < task_.Cycles && !TaskUnit(task_, c + 1, j).Performed) {
-      scan.firstUnperformed = c + 1;
-    } else if (scan.unperformedCount == 0) {
-      scan.firstUnperformed = task_.Cycles;
-    } else {
-      scan.fresh = false;
-    }
+    const bool nextUnperformed = c + 1 < task_.Cycles && !TaskUnit(task_, c + 1, j).Performed;
+    Leave(scan, c, nextUnperformed, scan.unperformedCount, scan.firstUnperformed);
   }
   // Column j was changed some other way.
   void MarkStale(long long j);
@@ -85,6 +69,22 @@ class ColumnIndex {
     return scan;
   }
   void Rescan(Scan& scan, int j);
+  // Unit c of a fresh column no longer matches one of the two searches,
+  // whose matching units number `count` and whose last run starts at
+  // `first`. Both searches return the start of the last run of matching
+  // units: taking that unit leaves the rest of the run, one cycle later, if
+  // the next unit still matches; taking the column's last matching unit
+  // leaves none; otherwise an earlier run is left, found by a rescan.
+  void Leave(Scan& scan, int c, bool nextMatches, int& count, int& first) {
+    count -= 1;
+    if (c == first && nextMatches) {
+      first = c + 1;
+    } else if (count == 0) {
+      first = task_.Cycles;
+    } else {
+      scan.fresh = false;
+    }
+  }
 
   TTask& task_;
   std::vector<Scan> columns_;
