@@ -26,32 +26,6 @@ RunChunks ChunksFor(long long total, int threads) {
 
 long long ResultSlots(long long total, const RunChunks& chunks) { return std::max(1LL, std::min(total, chunks.Slots())); }
 
-std::string FailureMessage(std::exception_ptr error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::bad_alloc&) {
-    return "there was not enough memory for the run";
-  } catch (const std::exception& e) {
-    if (*e.what() != '\0') return e.what();
-  } catch (...) {
-  }
-  return "the run ended with an error that gave no reason";
-}
-
-std::string UnrecordedRunText(const UnrecordedRun& run) {
-  std::string building = "it ended with an error that gave no reason";
-  try {
-    std::rethrow_exception(run.building);
-  } catch (const std::bad_alloc&) {
-    building = "there was not enough memory to build it";
-  } catch (const std::exception& e) {
-    if (*e.what() != '\0') building = e.what();
-  } catch (...) {
-  }
-  return "run " + std::to_string(run.run + 1) + " failed (" + FailureMessage(run.failure) +
-         "), and its row could not be built (" + building + ")";
-}
-
 // The shared state of one RunInOrderCore. Workers claim chunks with an
 // atomic compare-and-swap and publish the run each is on in an atomic of
 // their own; the mutex guards only the hand-over of finished chunks and the

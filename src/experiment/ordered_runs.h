@@ -44,6 +44,7 @@
 #include <vector>
 
 #include "experiment/memory_budget.h"
+#include "experiment/run_failure.h"
 
 namespace davrel3 {
 
@@ -95,13 +96,6 @@ class RunGuard {
   bool evicted_ = false;
 };
 
-// A run that failed and whose failed result could not be built either.
-struct UnrecordedRun {
-  long long run = 0;
-  std::exception_ptr failure;  // why the run failed
-  std::exception_ptr building;  // why its failed result could not be built
-};
-
 struct OrderedRunsOutcome {
   long long emitted = 0;  // runs handed on, from the first
   int threads = 0;        // workers that could be started (0: all on the calling thread)
@@ -110,10 +104,6 @@ struct OrderedRunsOutcome {
   // built, if one did (the earliest, when several).
   std::optional<UnrecordedRun> unrecorded;
 };
-
-// What happened to an unrecorded run, in words: "run 7 failed (...) and its
-// failed row could not be built (...)"; `run` counts from 1.
-std::string UnrecordedRunText(const UnrecordedRun& run);
 
 // How a range of runs is cut up: chunks of `size` consecutive runs, and at
 // most `window` chunks handed out beyond the last one handed on, so the
@@ -142,9 +132,6 @@ OrderedRunsOutcome RunInOrderCore(long long first, long long last, int threads, 
                                   const std::function<void(long long run)>& emit,
                                   const std::function<void(long long run)>& drop,
                                   const std::function<void(long long done, long long total)>& progress);
-
-// The message of a run that threw `error` (the current exception).
-std::string FailureMessage(std::exception_ptr error);
 
 // Runs [first, last): compute(run, guard) gives a run's result, or nothing
 // when it stopped at the guard's request; onError(run, message) gives the
