@@ -28,17 +28,19 @@ inline void LearnRule(TSkill& skill) {
 
 inline void ForgetRule(TSkill& skill) {
   const double range = skill.ExpMax - skill.ForgetSpeed;
-  if (range == 0) throw RunFault("division by zero: ExpMax - ForgetSpeed is 0");
   const double forgotten = (skill.Expertise - skill.ForgetSpeed) * skill.ExpMax;
-  double e = 0;
   // A negative numerator over a positive range gives a negative quotient,
   // which the rule raises to 0: a skill forgotten down to nothing (most
-  // skills of a large group) needs no division. The bounds keep the quotient
-  // far from rounding to -0, so the shortcut gives exactly what dividing does.
-  if (!(forgotten < -1e-100 && range > 0 && range < 1e100)) {
-    e = forgotten / range;
-    if (e < 0) e = 0;
+  // skills of a large group) needs no division, and 0 needs no finiteness
+  // check. The bounds keep the quotient far from rounding to -0, so the
+  // shortcut gives exactly what dividing does; a range of 0 never takes it.
+  if (forgotten < -1e-100 && range > 0 && range < 1e100) {
+    skill.Expertise = 0;
+    return;
   }
+  if (range == 0) throw RunFault("division by zero: ExpMax - ForgetSpeed is 0");
+  double e = forgotten / range;
+  if (e < 0) e = 0;
   skill.Expertise = Checked(e, "expertise");
 }
 
@@ -108,8 +110,10 @@ StepConstants ConstantsOf(const RunContext& ctx) {
   return {ctx.parameters[Field::Dur], ctx.parameters.Indicated(Indicator::Performance), !ctx.state.TablesOnly};
 }
 
-inline void Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, int j, long long n,
-                    int k, long long row) {
+// Performs skill j of agent i if a unit of it is left; returns whether it
+// did, so that the caller records the skill's new levels.
+inline bool Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, int j, long long n,
+                    int k, long long row, bool marksTimestep) {
   ModelState& state = ctx.state;
   TAgent& agent = state.System.Agents[i];
   TSkill& skill = agent.Skills[j];
@@ -119,7 +123,7 @@ inline void Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex
   const double b = (skill.Expertise / skill.ExpMax) * skill.ExpWeight;
   TTask& task = state.Task;
   const int c = columns.FirstUnperformed(j);
-  if (c == task.Cycles) return;
+  if (c == task.Cycles) return false;
   columns.MarkPerformed(c, j);
 
   ShowPerformedUnit(ctx, i, j, c, n, k);
@@ -131,7 +135,7 @@ inline void Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex
                                                    static_cast<int>(state.System.Agents.size()), skills,
                                                    state.System.EntranceTime, task.NrOfUnits});
   if (constants.showPerformed) ctx.observer.ShowMessage("Performed");
-  if (constants.records) SetPerformedAt(skill, n, true);
+  if (marksTimestep) SetPerformedAt(skill, n, true);
 
   const double efficiency = a + b;
   if (efficiency == 0) throw RunFault("division by zero: the efficiency a + b is 0");
@@ -141,8 +145,14 @@ inline void Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex
   agent.StepWorkTime = stepWork;
   LearnRule(skill);
   MotivationRule(skill);
-  if (constants.records) RecordSkill(state.History, i, j, row, skill);
   agent.Available = true;
+  return true;
+}
+
+// Whether timestep n has a place in the PerformedAt record (timesteps 0 to
+// 999) of a run that keeps records.
+bool MarksTimestep(const StepConstants& constants, long long n) {
+  return constants.records && n >= 0 && n < kPerformedAtLength;
 }
 
 }  // namespace
@@ -150,29 +160,51 @@ inline void Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex
 void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long row) {
   std::optional<ColumnIndex> ownIndex;
   ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(ctx.state);
-  Perform(ctx, ConstantsOf(ctx), columns, i, j, n, k, row);
+  const StepConstants constants = ConstantsOf(ctx);
+  if (Perform(ctx, constants, columns, i, j, n, k, row, MarksTimestep(constants, n)) && constants.records) {
+    RecordSkill(ctx.state.History, i, j, row, ctx.state.System.Agents[i].Skills[j]);
+  }
 }
 
 namespace {
 
 // One present agent's timestep: each skill is performed, idle in the task or
-// idle outside it.
+// idle outside it. Where the agent's levels are recorded (its history row,
+// how many of its skills have a slot there) and whether the timestep is
+// marked in PerformedAt are the same for all its skills: settled once here.
 void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, long long n, int k,
                  long long row) {
   TAgent& agent = ctx.state.System.Agents[i];
+  RunHistory& history = ctx.state.History;
   const int skills = static_cast<int>(agent.Skills.size());
+  const bool marksTimestep = MarksTimestep(constants, n);
+  int recordedSlots = 0;
+  double* expertiseRow = nullptr;
+  double* motivationRow = nullptr;
+  if (constants.records && row < history.Rows && i < history.Agents) {
+    const std::size_t at = LevelIndex(history, row, i, 0);
+    expertiseRow = history.ExpertiseHistory.data() + at;
+    motivationRow = history.MotivationHistory.data() + at;
+    recordedSlots = skills < kSkillSlots ? skills : kSkillSlots;
+  }
   for (int j = 0; j < skills; ++j) {
     TSkill& skill = agent.Skills[j];
     if (skill.Chosen && skill.InTask) {
-      Perform(ctx, constants, columns, i, j, n, k, row);
+      if (Perform(ctx, constants, columns, i, j, n, k, row, marksTimestep) && j < recordedSlots) {
+        expertiseRow[j] = skill.Expertise;
+        motivationRow[j] = skill.Motivation;
+      }
       continue;
     }
     // Idle, in the task or outside it: forgetting and the motivation rule.
-    if (constants.records) SetPerformedAt(skill, n, false);
+    if (marksTimestep) SetPerformedAt(skill, n, false);
     skill.TimeNeeded = 0;
     ForgetRule(skill);
     MotivationRule(skill);
-    if (constants.records && skill.InTask) RecordSkill(ctx.state.History, i, j, row, skill);
+    if (j < recordedSlots && skill.InTask) {
+      expertiseRow[j] = skill.Expertise;
+      motivationRow[j] = skill.Motivation;
+    }
   }
   const double taskWork = Checked(agent.TaskWorkTime + agent.StepWorkTime, "the task work time");
   const double runWork = Checked(agent.RunWorkTime + taskWork, "the run work time");
