@@ -4,8 +4,9 @@
 // timestep left when the timestep performed nothing.
 //
 // The marks and flags are recorded for every timestep, a byte each, while the
-// timestep starts each agent (StartAgentTimestep, which the allocation calls
-// in its first pass over the agent's skills). The levels only for a timestep
+// timestep starts each agent and each of its skills (StartAgent, then
+// StartSkill for its skills in order, which the allocation calls in its
+// first pass over them). The levels only for a timestep
 // in which the allocation gave out no unit, right after it (TakeLevels): the
 // allocation changes no level, and a timestep that gives out a unit cannot
 // leave the group as it found it (the agent given the unit is no longer
@@ -45,12 +46,18 @@ class AgentSnapshot {
     next_ += 1 + agent.Skills.size();
   }
 
-  // The start of a timestep for one agent: its work times are reset, and its
-  // flags and marks recorded as they were before the timestep changed
-  // anything.
-  void StartAgentTimestep(TAgent& agent) {
-    ResetWorkTimes(agent);
-    Add(agent);
+  // The start of a timestep for the next agent: it has not worked, and its
+  // flags are recorded as they were before the timestep changed anything.
+  // StartSkill then follows for each of its skills, in order, before the
+  // timestep changes that skill: it has needed no time, and its marks are
+  // recorded. Begin made room for every agent and skill of the group.
+  void StartAgent(TAgent& agent) {
+    agent.StepWorkTime = 0;
+    marks_[next_++] = AgentMarks(agent);
+  }
+  void StartSkill(TSkill& skill) {
+    skill.TimeNeeded = 0;
+    marks_[next_++] = SkillMarks(skill);
   }
 
   void TakeMarks(const TSystem& system) {

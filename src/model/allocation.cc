@@ -130,6 +130,21 @@ void AgentTendencies(TAgent& agent) {
   }
 }
 
+// The drives of an agent that is not free; with kStart its timestep starts
+// first, skill by skill, in the same pass.
+template <bool kStart>
+inline void StartAndTendencies(AgentSnapshot* start, TAgent& agent) {
+  if constexpr (kStart) {
+    start->StartAgent(agent);
+    for (auto& skill : agent.Skills) {
+      start->StartSkill(skill);
+      if (skill.InTask) Tendency(skill);
+    }
+  } else {
+    AgentTendencies(agent);
+  }
+}
+
 // Whether in-task skill j may be preferred and beats `best`, the greatest
 // difference I - You found so far (which it then becomes): units still open
 // to the agent, not given up in a competition, expertise above the
@@ -161,7 +176,11 @@ inline int Preferred(ColumnIndex& columns, const TSystem& system, const TAgent& 
 // prefers (as Preferred finds it), in one pass over its skills: the drives of
 // skill j change nothing that another skill's admissibility reads, so the
 // best admissible skill among those seen so far is found as their drives are.
-inline int DrivesAndPreferred(ColumnIndex& columns, int skills, TAgent& agent) {
+// With kStart the agent's timestep starts first, skill by skill, in the same
+// pass.
+template <bool kStart>
+inline int DrivesAndPreferred(ColumnIndex& columns, int skills, TAgent& agent, AgentSnapshot* start) {
+  if constexpr (kStart) start->StartAgent(agent);
   const int size = static_cast<int>(agent.Skills.size());
   const int count = size < skills ? size : skills;
   TSkill* const all = agent.Skills.data();
@@ -169,11 +188,13 @@ inline int DrivesAndPreferred(ColumnIndex& columns, int skills, TAgent& agent) {
   int result = -1;
   for (int j = 0; j < count; ++j) {
     TSkill& skill = all[j];
+    if constexpr (kStart) start->StartSkill(skill);
     if (!skill.InTask) continue;
     Tendency(skill);
     if (Improves(columns, skill, j, best)) result = j;
   }
   for (int j = count; j < size; ++j) {
+    if constexpr (kStart) start->StartSkill(all[j]);
     if (all[j].InTask) Tendency(all[j]);
   }
   return result;
@@ -308,6 +329,27 @@ void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long 
   }
 }
 
+// The drives of every agent, then, while its skills are at hand, a free
+// agent's preferred skill: the drives of one agent decide nothing about
+// another's preference. With kStart each agent's timestep starts in the same
+// pass.
+template <bool kStart>
+void StartDrivesAndPreferences(TSystem& system, TimestepAllocation& allocation, AgentSnapshot* start) {
+  const int skills = CommittedSkills(system);
+  const int agents = static_cast<int>(system.Agents.size());
+  for (int i = 0; i < agents; ++i) {
+    TAgent& agent = system.Agents[i];
+    if (!Free(agent)) {
+      StartAndTendencies<kStart>(start, agent);
+      if (agent.Available) allocation.absentAvailable = true;
+      continue;
+    }
+    allocation.free[i] = 1;
+    allocation.freeCount += 1;
+    allocation.SetPreferred(i, DrivesAndPreferred<kStart>(allocation.columns, skills, agent, start));
+  }
+}
+
 }  // namespace
 
 void AllocateTimestep(RunContext& ctx, long long n) {
@@ -325,20 +367,10 @@ void AllocateTimestep(RunContext& ctx, long long n) {
   allocation.marked.Assign(static_cast<std::size_t>(agents), TimestepAllocation::kUnknownMarks);
   allocation.free.Assign(static_cast<std::size_t>(agents), 0);
   allocation.candidates.Assign(static_cast<std::size_t>(skills), 0);
-  // The drives of every agent, then, while its skills are at hand, a free
-  // agent's preferred skill: the drives of one agent decide nothing about
-  // another's preference.
-  for (int i = 0; i < agents; ++i) {
-    TAgent& agent = system.Agents[i];
-    if (ctx.timestepStart != nullptr) ctx.timestepStart->StartAgentTimestep(agent);
-    if (!Free(agent)) {
-      AgentTendencies(agent);
-      if (agent.Available) allocation.absentAvailable = true;
-      continue;
-    }
-    allocation.free[i] = 1;
-    allocation.freeCount += 1;
-    allocation.SetPreferred(i, DrivesAndPreferred(columns, skills, agent));
+  if (ctx.timestepStart != nullptr) {
+    StartDrivesAndPreferences<true>(system, allocation, ctx.timestepStart);
+  } else {
+    StartDrivesAndPreferences<false>(system, allocation, nullptr);
   }
   for (;;) {
     bool changed = false;

@@ -53,8 +53,9 @@ struct RunContext {
   const ParameterSet& parameters;
   ColumnIndex* columns = nullptr;
   // Set by a run for the allocation of one timestep: its first pass starts
-  // each agent's timestep (AgentSnapshot::StartAgentTimestep) before the
-  // agent's drives. Without it the caller has started the timestep.
+  // each agent's timestep and each skill's (AgentSnapshot::StartAgent and
+  // StartSkill) before the drives change them. Without it the caller has
+  // started the timestep.
   AgentSnapshot* timestepStart = nullptr;
 };
 
