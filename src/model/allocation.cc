@@ -68,6 +68,11 @@ struct TimestepAllocation {
   // Per skill: the free agents that prefer it, kept with every change of a
   // preference or of an agent's freedom.
   SmallInts candidates;
+  // Per free agent with many skills: the first and last skill whose Chosen
+  // mark may be set after the drives (first > last: none). The first choice
+  // rewrites only these marks.
+  SmallInts chosenFirst;
+  SmallInts chosenLast;
   int freeCount = 0;
   // Whether some agent was Available but not Present as the allocation
   // began: only such an agent is given a unit by its marks alone.
@@ -172,32 +177,59 @@ inline int Preferred(ColumnIndex& columns, const TSystem& system, const TAgent& 
   return result;
 }
 
+// Agents with fewer skills than this have all their marks rewritten by the
+// first choice: cheaper than following, skill by skill, which marks the
+// drives set.
+constexpr int kChosenSpanFrom = 16;
+
 // The drives of every in-task skill of a free agent and the skill it
 // prefers (as Preferred finds it), in one pass over its skills: the drives of
 // skill j change nothing that another skill's admissibility reads, so the
 // best admissible skill among those seen so far is found as their drives are.
 // With kStart the agent's timestep starts first, skill by skill, in the same
-// pass.
-template <bool kStart>
-inline int DrivesAndPreferred(ColumnIndex& columns, int skills, TAgent& agent, AgentSnapshot* start) {
+// pass. With kSpan the pass also finds the first and last of the agent's
+// task-grid skills left Chosen.
+template <bool kStart, bool kSpan>
+inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, AgentSnapshot* start, int& chosenFirst,
+                              int& chosenLast) {
   if constexpr (kStart) start->StartAgent(agent);
   const int size = static_cast<int>(agent.Skills.size());
-  const int count = size < skills ? size : skills;
   TSkill* const all = agent.Skills.data();
   double best = -1.0;
   int result = -1;
+  int first = count;
+  int last = -1;
   for (int j = 0; j < count; ++j) {
     TSkill& skill = all[j];
     if constexpr (kStart) start->StartSkill(skill);
-    if (!skill.InTask) continue;
-    Tendency(skill);
-    if (Improves(columns, skill, j, best)) result = j;
+    if (skill.InTask) {
+      Tendency(skill);
+      if (Improves(columns, skill, j, best)) result = j;
+    }
+    if constexpr (kSpan) {
+      if (skill.Chosen) {
+        if (first > j) first = j;
+        last = j;
+      }
+    }
   }
   for (int j = count; j < size; ++j) {
     if constexpr (kStart) start->StartSkill(all[j]);
     if (all[j].InTask) Tendency(all[j]);
   }
+  if constexpr (kSpan) {
+    chosenFirst = first;
+    chosenLast = last;
+  }
   return result;
+}
+
+// The pass of an agent with many skills, kept out of line: for a small
+// group's allocation to stay one compact function.
+template <bool kStart>
+[[gnu::noinline]] int DrivesAndPreferredOfMany(ColumnIndex& columns, int count, TAgent& agent, AgentSnapshot* start,
+                                               int& chosenFirst, int& chosenLast) {
+  return DrivesAndPreferred<kStart, true>(columns, count, agent, start, chosenFirst, chosenLast);
 }
 
 }  // namespace
@@ -269,7 +301,14 @@ void ChooseSkills(TSystem& system, TimestepAllocation& allocation) {
     if (marked == TimestepAllocation::kUnknownMarks) {
       const int count = std::min(skills, static_cast<int>(agent.Skills.size()));
       TSkill* const all = agent.Skills.data();
-      for (int j = 0; j < count; ++j) all[j].Chosen = j == preferred;
+      if (count < kChosenSpanFrom) {
+        for (int j = 0; j < count; ++j) all[j].Chosen = j == preferred;
+      } else {
+        // Of the task-grid skills only those in the span can be Chosen.
+        const int last = allocation.chosenLast[i];
+        for (int j = allocation.chosenFirst[i]; j <= last; ++j) all[j].Chosen = false;
+        if (preferred >= 0) all[preferred].Chosen = true;
+      }
     } else {
       if (marked >= 0) agent.Skills[marked].Chosen = false;
       if (preferred >= 0) agent.Skills[preferred].Chosen = true;
@@ -346,7 +385,15 @@ void StartDrivesAndPreferences(TSystem& system, TimestepAllocation& allocation, 
     }
     allocation.free[i] = 1;
     allocation.freeCount += 1;
-    allocation.SetPreferred(i, DrivesAndPreferred<kStart>(allocation.columns, skills, agent, start));
+    const int size = static_cast<int>(agent.Skills.size());
+    const int count = size < skills ? size : skills;  // skills beyond have no column in the task grid
+    const int preferred =
+        count < kChosenSpanFrom
+            ? DrivesAndPreferred<kStart, false>(allocation.columns, count, agent, start, allocation.chosenFirst[i],
+                                                allocation.chosenLast[i])
+            : DrivesAndPreferredOfMany<kStart>(allocation.columns, count, agent, start, allocation.chosenFirst[i],
+                                               allocation.chosenLast[i]);
+    allocation.SetPreferred(i, preferred);
   }
 }
 
@@ -367,6 +414,10 @@ void AllocateTimestep(RunContext& ctx, long long n) {
   allocation.marked.Assign(static_cast<std::size_t>(agents), TimestepAllocation::kUnknownMarks);
   allocation.free.Assign(static_cast<std::size_t>(agents), 0);
   allocation.candidates.Assign(static_cast<std::size_t>(skills), 0);
+  if (skills >= kChosenSpanFrom) {
+    allocation.chosenFirst.Assign(static_cast<std::size_t>(agents), 0);
+    allocation.chosenLast.Assign(static_cast<std::size_t>(agents), -1);
+  }
   if (ctx.timestepStart != nullptr) {
     StartDrivesAndPreferences<true>(system, allocation, ctx.timestepStart);
   } else {
