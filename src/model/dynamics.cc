@@ -172,16 +172,18 @@ namespace {
 // idle outside it. Where the agent's levels are recorded (its history row,
 // how many of its skills have a slot there) and whether the timestep is
 // marked in PerformedAt are the same for all its skills: settled once here.
-void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, long long n, int k,
+// Without kRecords (a group for tables only) none of it is there.
+template <bool kRecords>
+inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, long long n, int k,
                  long long row) {
   TAgent& agent = ctx.state.System.Agents[i];
   RunHistory& history = ctx.state.History;
   const int skills = static_cast<int>(agent.Skills.size());
-  const bool marksTimestep = MarksTimestep(constants, n);
+  const bool marksTimestep = kRecords && MarksTimestep(constants, n);
   int recordedSlots = 0;
   double* expertiseRow = nullptr;
   double* motivationRow = nullptr;
-  if (constants.records && row < history.Rows && i < history.Agents) {
+  if (kRecords && row < history.Rows && i < history.Agents) {
     const std::size_t at = LevelIndex(history, row, i, 0);
     expertiseRow = history.ExpertiseHistory.data() + at;
     motivationRow = history.MotivationHistory.data() + at;
@@ -212,6 +214,14 @@ void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& c
   agent.RunWorkTime = runWork;
 }
 
+// The timestep of an agent whose run keeps records, out of line: the
+// recording keeps more values at hand than the loop over the agents can hold
+// with it.
+[[gnu::noinline]] void UpdateRecordedAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
+                                           int i, long long n, int k, long long row) {
+  UpdateAgent<true>(ctx, constants, columns, i, n, k, row);
+}
+
 }  // namespace
 
 void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
@@ -230,7 +240,13 @@ void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
   std::optional<ColumnIndex> ownIndex;
   ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(ctx.state);
   for (int i = 0; i < agents; ++i) {
-    if (system.Agents[i].Present) UpdateAgent(ctx, constants, columns, i, n, k, row);
+    if (system.Agents[i].Present) {
+      if (constants.records) {
+        UpdateRecordedAgent(ctx, constants, columns, i, n, k, row);
+      } else {
+        UpdateAgent<false>(ctx, constants, columns, i, n, k, row);
+      }
+    }
     const TAgent& agent = system.Agents[i];
     if (recorded) RecordStepWork(history, row, i, agent.StepWorkTime);
     if (i == 0) {
