@@ -5,8 +5,8 @@
 //
 // The marks and flags are recorded for every timestep, a byte each, while the
 // timestep starts each agent and each of its skills (StartAgent, then
-// StartSkill for its skills in order, which the allocation calls in its
-// first pass over them). The levels only for a timestep
+// SkillStarts::Start for its skills in order, which the allocation calls in
+// its first pass over them). The levels only for a timestep
 // in which the allocation gave out no unit, right after it (TakeLevels): the
 // allocation changes no level, and a timestep that gives out a unit cannot
 // leave the group as it found it (the agent given the unit is no longer
@@ -28,7 +28,25 @@ inline void ResetWorkTimes(TAgent& agent) {
 }
 
 class AgentSnapshot {
+  struct Marks;
+
  public:
+  // Starts the skills of one agent, in order (see StartAgent).
+  class SkillStarts {
+   public:
+    SkillStarts() = default;
+    // The skill has needed no time, and its marks are recorded.
+    void Start(TSkill& skill) {
+      skill.TimeNeeded = 0;
+      *out_++ = SkillMarks(skill);
+    }
+
+   private:
+    friend class AgentSnapshot;
+    explicit SkillStarts(Marks* out) : out_(out) {}
+    Marks* out_ = nullptr;
+  };
+
   // Empties the snapshot, keeping room for a group as large as `system`.
   void Begin(const TSystem& system) {
     std::size_t size = 0;
@@ -48,16 +66,15 @@ class AgentSnapshot {
 
   // The start of a timestep for the next agent: it has not worked, and its
   // flags are recorded as they were before the timestep changed anything.
-  // StartSkill then follows for each of its skills, in order, before the
-  // timestep changes that skill: it has needed no time, and its marks are
-  // recorded. Begin made room for every agent and skill of the group.
-  void StartAgent(TAgent& agent) {
+  // The returned SkillStarts must then start each of its skills, in order,
+  // before the timestep changes that skill. Begin made room for every agent
+  // and skill of the group.
+  SkillStarts StartAgent(TAgent& agent) {
     agent.StepWorkTime = 0;
-    marks_[next_++] = AgentMarks(agent);
-  }
-  void StartSkill(TSkill& skill) {
-    skill.TimeNeeded = 0;
-    marks_[next_++] = SkillMarks(skill);
+    Marks* out = marks_.data() + next_;
+    *out = AgentMarks(agent);
+    next_ += 1 + agent.Skills.size();
+    return SkillStarts(out + 1);
   }
 
   void TakeMarks(const TSystem& system) {

@@ -140,9 +140,9 @@ void AgentTendencies(TAgent& agent) {
 template <bool kStart>
 inline void StartAndTendencies(AgentSnapshot* start, TAgent& agent) {
   if constexpr (kStart) {
-    start->StartAgent(agent);
+    AgentSnapshot::SkillStarts starts = start->StartAgent(agent);
     for (auto& skill : agent.Skills) {
-      start->StartSkill(skill);
+      starts.Start(skill);
       if (skill.InTask) Tendency(skill);
     }
   } else {
@@ -192,7 +192,8 @@ constexpr int kChosenSpanFrom = 16;
 template <bool kStart, bool kSpan>
 inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, AgentSnapshot* start, int& chosenFirst,
                               int& chosenLast) {
-  if constexpr (kStart) start->StartAgent(agent);
+  [[maybe_unused]] AgentSnapshot::SkillStarts starts;
+  if constexpr (kStart) starts = start->StartAgent(agent);
   const int size = static_cast<int>(agent.Skills.size());
   TSkill* const all = agent.Skills.data();
   double best = -1.0;
@@ -201,7 +202,7 @@ inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, Ag
   int last = -1;
   for (int j = 0; j < count; ++j) {
     TSkill& skill = all[j];
-    if constexpr (kStart) start->StartSkill(skill);
+    if constexpr (kStart) starts.Start(skill);
     if (skill.InTask) {
       Tendency(skill);
       if (Improves(columns, skill, j, best)) result = j;
@@ -214,7 +215,7 @@ inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, Ag
     }
   }
   for (int j = count; j < size; ++j) {
-    if constexpr (kStart) start->StartSkill(all[j]);
+    if constexpr (kStart) starts.Start(all[j]);
     if (all[j].InTask) Tendency(all[j]);
   }
   if constexpr (kSpan) {

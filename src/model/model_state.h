@@ -54,7 +54,7 @@ struct RunContext {
   ColumnIndex* columns = nullptr;
   // Set by a run for the allocation of one timestep: its first pass starts
   // each agent's timestep and each skill's (AgentSnapshot::StartAgent and
-  // StartSkill) before the drives change them. Without it the caller has
+  // the SkillStarts it returns) before the drives change them. Without it the caller has
   // started the timestep.
   AgentSnapshot* timestepStart = nullptr;
 };
