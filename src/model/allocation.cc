@@ -188,10 +188,11 @@ constexpr int kChosenSpanFrom = 16;
 // best admissible skill among those seen so far is found as their drives are.
 // With kStart the agent's timestep starts first, skill by skill, in the same
 // pass. With kSpan the pass also finds the first and last of the agent's
-// task-grid skills left Chosen.
+// task-grid skills left Chosen and writes them to *chosenFirst and
+// *chosenLast; without, it writes nothing there.
 template <bool kStart, bool kSpan>
-inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, AgentSnapshot* start, int& chosenFirst,
-                              int& chosenLast) {
+inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, AgentSnapshot* start, int* chosenFirst,
+                              int* chosenLast) {
   [[maybe_unused]] AgentSnapshot::SkillStarts starts;
   if constexpr (kStart) starts = start->StartAgent(agent);
   const int size = static_cast<int>(agent.Skills.size());
@@ -219,8 +220,8 @@ inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, Ag
     if (all[j].InTask) Tendency(all[j]);
   }
   if constexpr (kSpan) {
-    chosenFirst = first;
-    chosenLast = last;
+    *chosenFirst = first;
+    *chosenLast = last;
   }
   return result;
 }
@@ -229,7 +230,7 @@ inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, Ag
 // group's allocation to stay one compact function.
 template <bool kStart>
 [[gnu::noinline]] int DrivesAndPreferredOfMany(ColumnIndex& columns, int count, TAgent& agent, AgentSnapshot* start,
-                                               int& chosenFirst, int& chosenLast) {
+                                               int* chosenFirst, int* chosenLast) {
   return DrivesAndPreferred<kStart, true>(columns, count, agent, start, chosenFirst, chosenLast);
 }
 
@@ -388,12 +389,12 @@ void StartDrivesAndPreferences(TSystem& system, TimestepAllocation& allocation, 
     allocation.freeCount += 1;
     const int size = static_cast<int>(agent.Skills.size());
     const int count = size < skills ? size : skills;  // skills beyond have no column in the task grid
+    // The span arrays hold room only when some agent can have many skills.
     const int preferred =
         count < kChosenSpanFrom
-            ? DrivesAndPreferred<kStart, false>(allocation.columns, count, agent, start, allocation.chosenFirst[i],
-                                                allocation.chosenLast[i])
-            : DrivesAndPreferredOfMany<kStart>(allocation.columns, count, agent, start, allocation.chosenFirst[i],
-                                               allocation.chosenLast[i]);
+            ? DrivesAndPreferred<kStart, false>(allocation.columns, count, agent, start, nullptr, nullptr)
+            : DrivesAndPreferredOfMany<kStart>(allocation.columns, count, agent, start, &allocation.chosenFirst[i],
+                                               &allocation.chosenLast[i]);
     allocation.SetPreferred(i, preferred);
   }
 }

@@ -174,8 +174,8 @@ namespace {
 // marked in PerformedAt are the same for all its skills: settled once here.
 // Without kRecords (a group for tables only) none of it is there.
 template <bool kRecords>
-inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, long long n, int k,
-                 long long row) {
+inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, long long n,
+                        int k, long long row) {
   TAgent& agent = ctx.state.System.Agents[i];
   RunHistory& history = ctx.state.History;
   const int skills = static_cast<int>(agent.Skills.size());
@@ -191,11 +191,12 @@ inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnI
   }
   for (int j = 0; j < skills; ++j) {
     TSkill& skill = agent.Skills[j];
+    const auto record = [&] {
+      expertiseRow[j] = skill.Expertise;
+      motivationRow[j] = skill.Motivation;
+    };
     if (skill.Chosen && skill.InTask) {
-      if (Perform(ctx, constants, columns, i, j, n, k, row, marksTimestep) && j < recordedSlots) {
-        expertiseRow[j] = skill.Expertise;
-        motivationRow[j] = skill.Motivation;
-      }
+      if (Perform(ctx, constants, columns, i, j, n, k, row, marksTimestep) && j < recordedSlots) record();
       continue;
     }
     // Idle, in the task or outside it: forgetting and the motivation rule.
@@ -203,10 +204,7 @@ inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnI
     skill.TimeNeeded = 0;
     ForgetRule(skill);
     MotivationRule(skill);
-    if (j < recordedSlots && skill.InTask) {
-      expertiseRow[j] = skill.Expertise;
-      motivationRow[j] = skill.Motivation;
-    }
+    if (j < recordedSlots && skill.InTask) record();
   }
   const double taskWork = Checked(agent.TaskWorkTime + agent.StepWorkTime, "the task work time");
   const double runWork = Checked(agent.RunWorkTime + taskWork, "the run work time");

@@ -54,8 +54,8 @@ struct RunContext {
   ColumnIndex* columns = nullptr;
   // Set by a run for the allocation of one timestep: its first pass starts
   // each agent's timestep and each skill's (AgentSnapshot::StartAgent and
-  // the SkillStarts it returns) before the drives change them. Without it the caller has
-  // started the timestep.
+  // the SkillStarts it returns) before the drives change them. Without it
+  // the caller has started the timestep.
   AgentSnapshot* timestepStart = nullptr;
 };
 
