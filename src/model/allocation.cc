@@ -15,6 +15,9 @@ namespace {
 
 double DriveDifference(const TSkill& skill) { return skill.IValue - skill.YouValue; }
 
+// A fault ends the run; raised out of line, so that the drives stay compact.
+[[noreturn, gnu::cold, gnu::noinline]] void ThrowFault(const char* what) { throw RunFault(what); }
+
 bool Free(const TAgent& agent) { return agent.Available && agent.Present; }
 
 // Row of skill j in the task frame: its position inside the current window.
@@ -45,7 +48,7 @@ class SmallInts {
   int operator[](std::size_t i) const { return data_[i]; }
 
  private:
-  std::array<int, kLocal> local_{};
+  std::array<int, kLocal> local_;  // written by Assign before any read
   std::vector<int> heap_;
   int* data_ = local_.data();
 };
@@ -108,21 +111,21 @@ inline void Tendency(TSkill& skill) {
   double youValue = 1.0;
   if (!(skill.ExpThresh >= e)) {
     const long long expRange = static_cast<long long>(skill.ExpMax) - skill.ExpThresh;
-    if (expRange == 0) throw RunFault("division by zero: ExpMax - ExpThresh is 0");
+    if (expRange == 0) ThrowFault("division by zero: ExpMax - ExpThresh is 0");
     const double relExp = (e - skill.ExpThresh) / static_cast<double>(expRange);
     if (skill.MotThresh >= m) {
-      if (skill.MotThresh == 0) throw RunFault("division by zero: MotThresh is 0");
+      if (skill.MotThresh == 0) ThrowFault("division by zero: MotThresh is 0");
       iValue = w * relExp;
       youValue = (1 - w) * (skill.MotThresh - m) / skill.MotThresh;
     } else {
       const long long motRange = static_cast<long long>(skill.MotMax) - skill.MotThresh;
-      if (motRange == 0) throw RunFault("division by zero: MotMax - MotThresh is 0");
+      if (motRange == 0) ThrowFault("division by zero: MotMax - MotThresh is 0");
       const double relMot = (m - skill.MotThresh) / static_cast<double>(motRange);
       iValue = w * relExp + (1 - w) * relMot;
       youValue = 0;
     }
-    if (!std::isfinite(iValue)) throw RunFault("the drive I is not a finite number");
-    if (!std::isfinite(youValue)) throw RunFault("the counter-pull You is not a finite number");
+    if (!std::isfinite(iValue)) ThrowFault("the drive I is not a finite number");
+    if (!std::isfinite(youValue)) ThrowFault("the counter-pull You is not a finite number");
   }
   skill.IValue = iValue;
   skill.YouValue = youValue;
@@ -154,14 +157,17 @@ inline void StartAndTendencies(AgentSnapshot* start, TAgent& agent) {
 // difference I - You found so far (which it then becomes): units still open
 // to the agent, not given up in a competition, expertise above the
 // threshold, and open units left in its column.
+// Which of the admissible differences is the greatest depends on the levels,
+// not on a pattern the processor could learn: that comparison is taken
+// without a branch.
 inline bool Improves(ColumnIndex& columns, const TSkill& skill, int j, double& best) {
   if (!skill.UnitsOpen || skill.Loser) return false;
   if (!(skill.ExpThresh < skill.Expertise)) return false;
-  const double difference = DriveDifference(skill);
-  if (!(difference > best)) return false;
   if (columns.OpenCount(j) <= 0) return false;
-  best = difference;
-  return true;
+  const double difference = DriveDifference(skill);
+  const bool better = difference > best;
+  best = better ? difference : best;
+  return better;
 }
 
 inline int Preferred(ColumnIndex& columns, const TSystem& system, const TAgent& agent) {
@@ -333,10 +339,17 @@ void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long 
   ColumnIndex& columns = allocation.columns;
   bool exhausted = false;
   const int agents = static_cast<int>(system.Agents.size());
+  // The free agents marked j are those that prefer it (ChooseSkills has just
+  // made every free agent's mark its preference; the competition cleared the
+  // marks of those it changed): once they are all seen, only an agent that is
+  // Available but not Present could still take a unit.
+  int toVisit = allocation.candidates[j];
+  if (toVisit == 0 && !allocation.absentAvailable) return;
   for (int i = 0; i < agents; ++i) {
     // free[i] is Available and Present, kept as units are given out.
     if (allocation.free[i]) {
       if (allocation.marked[i] != j) continue;
+      toVisit -= 1;
     } else {
       if (!allocation.absentAvailable) continue;
       const TAgent& absent = system.Agents[i];
@@ -361,6 +374,7 @@ void AllocateUnits(RunContext& ctx, TimestepAllocation& allocation, int j, long 
       system.Agents[0].Skills[j].UnitsOpen = false;
       exhausted = true;
     }
+    if (toVisit == 0 && !allocation.absentAvailable) break;
   }
   if (!exhausted || allocation.candidates[j] == 0) return;
   for (int i = 0; i < static_cast<int>(system.Agents.size()); ++i) {

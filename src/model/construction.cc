@@ -44,8 +44,8 @@ void CreateAgent(RunContext& ctx, TAgent& agent) {
   }
 }
 
-void InitTaskUnit(RunContext& ctx, TTaskUnit& unit) {
-  unit.Duration = ctx.parameters[Field::Dur];
+void InitTaskUnit(int duration, TTaskUnit& unit) {
+  unit.Duration = duration;
   unit.Performed = false;
   unit.Open = true;
 }
@@ -106,9 +106,11 @@ void CreateTask(RunContext& ctx) {
   task.AllocatedCount = 0;
   ResizeUnits(task, task.Cycles, skills);
   // The first task's window starts at skill 0; more actions than skills wrap.
+  // Read once, and only for a task that has units, as the loop would.
+  const int duration = task.Actions > 0 && task.Cycles > 0 ? ctx.parameters[Field::Dur] : 0;
   for (int a = 0; a < task.Actions; ++a) {
     const auto column = static_cast<std::size_t>(SkillColumn(a, skills));
-    for (int c = 0; c < task.Cycles; ++c) InitTaskUnit(ctx, TaskUnit(task, c, column));
+    for (int c = 0; c < task.Cycles; ++c) InitTaskUnit(duration, TaskUnit(task, c, column));
   }
   if (ctx.state.TablesOnly) return;
   MakeTaskGrid(ctx);

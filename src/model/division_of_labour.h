@@ -15,6 +15,7 @@
 // bit of everything.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -100,6 +101,46 @@ inline void CountPerformedUnit(DivisionOfLabour& labour, const UnitPerformance& 
     labour.Units.push_back(PerformedUnit{unit.task, unit.agent, unit.skill, unit.cycle, unit.timestep});
   }
 }
+
+// Counts the units of one timestep: `timestep` says where and when (its
+// agent, skill and cycle are not read), Count which agent performed which
+// unit. The first unit is counted as CountPerformedUnit counts it; that finds
+// the task's counts on the timestep's side of the entrance, and the units
+// after it that fall inside them are added there straight. A run that keeps
+// the log of units counts every unit the long way.
+class TimestepUnits {
+ public:
+  TimestepUnits(DivisionOfLabour& labour, const UnitPerformance& timestep) : labour_(labour), unit_(timestep) {}
+
+  void Count(int agent, int skill, int cycle) {
+    if (cells_ != nullptr && static_cast<unsigned>(agent) < agents_ && static_cast<unsigned>(skill) < skills_) {
+      cells_[static_cast<std::size_t>(agent) * stride_ + static_cast<unsigned>(skill)] += 1;
+      return;
+    }
+    unit_.agent = agent;
+    unit_.skill = skill;
+    unit_.cycle = cycle;
+    CountPerformedUnit(labour_, unit_);
+    if (cells_ != nullptr || labour_.KeepUnits || unit_.task < 0 ||
+        unit_.task >= static_cast<int>(labour_.Tasks.size())) {
+      return;
+    }
+    LabourTask& task = labour_.Tasks[static_cast<std::size_t>(unit_.task)];
+    if (task.before.empty() || unit_.agents <= 0 || unit_.skills <= 0) return;
+    agents_ = static_cast<unsigned>(unit_.agents < task.agents ? unit_.agents : task.agents);
+    skills_ = static_cast<unsigned>(unit_.skills < task.skills ? unit_.skills : task.skills);
+    stride_ = static_cast<std::size_t>(task.skills);
+    cells_ = unit_.timestep < task.entranceTime ? task.before.data() : task.after.data();
+  }
+
+ private:
+  DivisionOfLabour& labour_;
+  UnitPerformance unit_;
+  std::int64_t* cells_ = nullptr;
+  unsigned agents_ = 0;
+  unsigned skills_ = 0;
+  std::size_t stride_ = 0;
+};
 
 // The index of a table of counts, agents x skills in row-major order.
 std::optional<double> LabourIndex(std::span<const std::int64_t> counts, int agents, int skills);

@@ -13,6 +13,9 @@ namespace {
   throw RunFault(std::string(what) + " is not a finite number");
 }
 
+// A fault ends the run; raised out of line, so that the rules stay compact.
+[[noreturn, gnu::cold, gnu::noinline]] void ThrowFault(const char* what) { throw RunFault(what); }
+
 inline double Checked(double value, const char* what) {
   if (!std::isfinite(value)) ThrowNotFinite(what);
   return value;
@@ -20,7 +23,7 @@ inline double Checked(double value, const char* what) {
 
 // The three state rules, inlined where the run applies them.
 inline void LearnRule(TSkill& skill) {
-  if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
+  if (skill.ExpMax == 0) ThrowFault("division by zero: ExpMax is 0");
   double e = skill.Expertise + (skill.ExpMax - skill.Expertise) / skill.ExpMax * skill.LearnSpeed;
   if (e > skill.ExpMax) e = skill.ExpMax;
   skill.Expertise = Checked(e, "expertise");
@@ -38,7 +41,7 @@ inline void ForgetRule(TSkill& skill) {
     skill.Expertise = 0;
     return;
   }
-  if (range == 0) throw RunFault("division by zero: ExpMax - ForgetSpeed is 0");
+  if (range == 0) ThrowFault("division by zero: ExpMax - ForgetSpeed is 0");
   double e = forgotten / range;
   if (e < 0) e = 0;
   skill.Expertise = Checked(e, "expertise");
@@ -49,12 +52,12 @@ inline void MotivationRule(TSkill& skill) {
   if (skill.Chosen) {
     if (m > 1.0) skill.RestCredit += 1;
     const double range = skill.MotMax - skill.BoreRate;
-    if (range == 0) throw RunFault("division by zero: MotMax - BoreRate is 0");
+    if (range == 0) ThrowFault("division by zero: MotMax - BoreRate is 0");
     m = (m - skill.BoreRate) * skill.MotMax / range;
     if (m < 0) m = 0;
     skill.Motivation = Checked(m, "motivation");
   } else if (skill.RestCredit > 0) {
-    if (skill.MotMax == 0) throw RunFault("division by zero: MotMax is 0");
+    if (skill.MotMax == 0) ThrowFault("division by zero: MotMax is 0");
     m = m + (skill.MotMax - m) / skill.MotMax * skill.RestRate;
     skill.Motivation = Checked(m, "motivation");
     skill.RestCredit -= 1;
@@ -110,35 +113,45 @@ StepConstants ConstantsOf(const RunContext& ctx) {
   return {ctx.parameters[Field::Dur], ctx.parameters.Indicated(Indicator::Performance), !ctx.state.TablesOnly};
 }
 
+// Where the units of one timestep are counted: task k's timestep n, history
+// row `row`, in the group as it stands.
+TimestepUnits UnitsOfTimestep(ModelState& state, long long n, int k, long long row) {
+  const TSystem& system = state.System;
+  return TimestepUnits(state.Labour,
+                       UnitPerformance{k, n - static_cast<long long>(kTaskStride) * k, row, 0, 0, 0,
+                                       static_cast<int>(system.Agents.size()), CommittedSkills(system),
+                                       system.EntranceTime, state.Task.NrOfUnits});
+}
+
 // Performs skill j of agent i if a unit of it is left; returns whether it
-// did, so that the caller records the skill's new levels.
-inline bool Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, int j, long long n,
-                    int k, long long row, bool marksTimestep) {
+// did, so that the caller records the skill's new levels. Without kRecords
+// (a group for tables only) it shows no unit and marks no timestep, and it
+// is part of the loop that calls it.
+template <bool kRecords>
+[[gnu::always_inline]] inline bool Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
+                                           TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j,
+                                           long long n, int k, bool marksTimestep) {
   ModelState& state = ctx.state;
-  TAgent& agent = state.System.Agents[i];
-  TSkill& skill = agent.Skills[j];
-  if (skill.MotMax == 0) throw RunFault("division by zero: MotMax is 0");
+  if (skill.MotMax == 0) ThrowFault("division by zero: MotMax is 0");
   const double a = (1 - skill.ExpWeight) * (skill.Motivation / skill.MotMax);
-  if (skill.ExpMax == 0) throw RunFault("division by zero: ExpMax is 0");
+  if (skill.ExpMax == 0) ThrowFault("division by zero: ExpMax is 0");
   const double b = (skill.Expertise / skill.ExpMax) * skill.ExpWeight;
   TTask& task = state.Task;
   const int c = columns.FirstUnperformed(j);
   if (c == task.Cycles) return false;
   columns.MarkPerformed(c, j);
 
-  ShowPerformedUnit(ctx, i, j, c, n, k);
+  if constexpr (kRecords) ShowPerformedUnit(ctx, i, j, c, n, k);
 
   task.PerformedCount += 1;
+  // A skill of the group is its own column; only a position beyond wraps.
   const int skills = CommittedSkills(state.System);
-  CountPerformedUnit(state.Labour, UnitPerformance{k, n - static_cast<long long>(kTaskStride) * k, row, i,
-                                                   static_cast<int>(SkillColumn(j, skills)), c,
-                                                   static_cast<int>(state.System.Agents.size()), skills,
-                                                   state.System.EntranceTime, task.NrOfUnits});
+  units.Count(i, j >= 0 && j < skills ? j : static_cast<int>(SkillColumn(j, skills)), c);
   if (constants.showPerformed) ctx.observer.ShowMessage("Performed");
-  if (marksTimestep) SetPerformedAt(skill, n, true);
+  if (kRecords && marksTimestep) SetPerformedAt(skill, n, true);
 
   const double efficiency = a + b;
-  if (efficiency == 0) throw RunFault("division by zero: the efficiency a + b is 0");
+  if (efficiency == 0) ThrowFault("division by zero: the efficiency a + b is 0");
   const double timeNeeded = Checked(constants.dur / efficiency, "the time needed");
   const double stepWork = Checked(agent.StepWorkTime + timeNeeded, "the step work time");
   skill.TimeNeeded = timeNeeded;
@@ -161,8 +174,13 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   std::optional<ColumnIndex> ownIndex;
   ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(ctx.state);
   const StepConstants constants = ConstantsOf(ctx);
-  if (Perform(ctx, constants, columns, i, j, n, k, row, MarksTimestep(constants, n)) && constants.records) {
-    RecordSkill(ctx.state.History, i, j, row, ctx.state.System.Agents[i].Skills[j]);
+  TimestepUnits units = UnitsOfTimestep(ctx.state, n, k, row);
+  TAgent& agent = ctx.state.System.Agents[i];
+  TSkill& skill = agent.Skills[j];
+  if (!constants.records) {
+    Perform<false>(ctx, constants, columns, units, agent, skill, i, j, n, k, false);
+  } else if (Perform<true>(ctx, constants, columns, units, agent, skill, i, j, n, k, MarksTimestep(constants, n))) {
+    RecordSkill(ctx.state.History, i, j, row, skill);
   }
 }
 
@@ -174,8 +192,8 @@ namespace {
 // marked in PerformedAt are the same for all its skills: settled once here.
 // Without kRecords (a group for tables only) none of it is there.
 template <bool kRecords>
-inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, int i, long long n,
-                        int k, long long row) {
+inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, TimestepUnits& units,
+                        int i, long long n, int k, long long row) {
   TAgent& agent = ctx.state.System.Agents[i];
   RunHistory& history = ctx.state.History;
   const int skills = static_cast<int>(agent.Skills.size());
@@ -196,7 +214,10 @@ inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnI
       motivationRow[j] = skill.Motivation;
     };
     if (skill.Chosen && skill.InTask) {
-      if (Perform(ctx, constants, columns, i, j, n, k, row, marksTimestep) && j < recordedSlots) record();
+      if (Perform<kRecords>(ctx, constants, columns, units, agent, skill, i, j, n, k, marksTimestep) &&
+          j < recordedSlots) {
+        record();
+      }
       continue;
     }
     // Idle, in the task or outside it: forgetting and the motivation rule.
@@ -216,8 +237,8 @@ inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnI
 // recording keeps more values at hand than the loop over the agents can hold
 // with it.
 [[gnu::noinline]] void UpdateRecordedAgent(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
-                                           int i, long long n, int k, long long row) {
-  UpdateAgent<true>(ctx, constants, columns, i, n, k, row);
+                                           TimestepUnits& units, int i, long long n, int k, long long row) {
+  UpdateAgent<true>(ctx, constants, columns, units, i, n, k, row);
 }
 
 }  // namespace
@@ -237,12 +258,13 @@ void UpdateAgents(RunContext& ctx, long long n, int k, long long row) {
   const StepConstants constants = ConstantsOf(ctx);
   std::optional<ColumnIndex> ownIndex;
   ColumnIndex& columns = ctx.columns != nullptr ? *ctx.columns : ownIndex.emplace(ctx.state);
+  TimestepUnits units = UnitsOfTimestep(ctx.state, n, k, row);
   for (int i = 0; i < agents; ++i) {
     if (system.Agents[i].Present) {
       if (constants.records) {
-        UpdateRecordedAgent(ctx, constants, columns, i, n, k, row);
+        UpdateRecordedAgent(ctx, constants, columns, units, i, n, k, row);
       } else {
-        UpdateAgent<false>(ctx, constants, columns, i, n, k, row);
+        UpdateAgent<false>(ctx, constants, columns, units, i, n, k, row);
       }
     }
     const TAgent& agent = system.Agents[i];
