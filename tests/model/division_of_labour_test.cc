@@ -122,6 +122,53 @@ TEST(LabourCounts, WithoutTheUnitLogTheCountsStay) {
   EXPECT_EQ(UnitsAfter(labour, 0, 1, 1), 1);
 }
 
+// A timestep's counter against counting every unit on its own: the same
+// counts, the same last timestep, the same log, for units inside and outside
+// the group, on both sides of the entrance, across a task's first unit and
+// a second task.
+TEST(LabourCounts, ATimestepsCounterCountsAsEachUnitAlone) {
+  struct Performed {
+    int agent, skill, cycle;
+  };
+  const std::vector<std::pair<std::pair<int, long long>, std::vector<Performed>>> timesteps = {
+      {{0, 0}, {{0, 0, 0}, {1, 1, 0}, {2, 0, 1}}},
+      // The first unit outside; then units just beyond the last agent and skill.
+      {{0, 3}, {{5, 0, 2}, {0, 1, 1}, {2, 9, 1}, {-1, 0, 3}, {1, 2, 2}, {3, 1, 2}, {2, 1, 2}, {0, -4, 3}}},
+      {{0, 4}, {{2, 0, 3}, {2, 0, 4}, {1, 1, 3}}},                                    // the entrance
+      {{0, 9}, {{0, 0, 5}}},
+      {{1, 0}, {{3, 0, 0}, {1, 0, 0}, {1, 1, 0}}},  // a new task, begun by a unit outside
+      {{-1, 2}, {{0, 0, 0}}},                        // no such task
+  };
+  for (const bool keepUnits : {false, true}) {
+    DivisionOfLabour alone;
+    DivisionOfLabour together;
+    alone.KeepUnits = together.KeepUnits = keepUnits;
+    for (const auto& [when, units] : timesteps) {
+      TimestepUnits counter(together, Unit(when.first, when.second, 0, 0));
+      for (const Performed& unit : units) {
+        CountPerformedUnit(alone, Unit(when.first, when.second, unit.agent, unit.skill, unit.cycle));
+        counter.Count(unit.agent, unit.skill, unit.cycle);
+      }
+    }
+    ASSERT_EQ(together.Tasks.size(), alone.Tasks.size());
+    for (std::size_t k = 0; k < alone.Tasks.size(); ++k) {
+      EXPECT_EQ(together.Tasks[k].before, alone.Tasks[k].before) << "task " << k;
+      EXPECT_EQ(together.Tasks[k].after, alone.Tasks[k].after) << "task " << k;
+      EXPECT_EQ(together.Tasks[k].lastTimestep, alone.Tasks[k].lastTimestep) << "task " << k;
+    }
+    ASSERT_EQ(together.Units.size(), alone.Units.size());
+    EXPECT_EQ(together.Units.size(), keepUnits ? 11u : 0u);
+    for (std::size_t u = 0; u < alone.Units.size(); ++u) {
+      EXPECT_EQ(together.Units[u].agent, alone.Units[u].agent);
+      EXPECT_EQ(together.Units[u].skill, alone.Units[u].skill);
+      EXPECT_EQ(together.Units[u].cycle, alone.Units[u].cycle);
+    }
+    EXPECT_EQ(UnitsBefore(together, 0, 2, 0), 1);
+    EXPECT_EQ(UnitsAfter(together, 0, 2, 0), 2);
+    EXPECT_EQ(UnitsBefore(together, 1, 1, 1), 1);
+  }
+}
+
 TEST(RollingLabourIndex, WindowOfRecentTimestepsWithinEachTask) {
   DivisionOfLabour labour;
   // Task 0: t 0-1 clean split, t 2-3 both agents on both skills.
