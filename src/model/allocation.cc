@@ -195,10 +195,12 @@ constexpr int kChosenSpanFrom = 16;
 // With kStart the agent's timestep starts first, skill by skill, in the same
 // pass. With kSpan the pass also finds the first and last of the agent's
 // task-grid skills left Chosen and writes them to *chosenFirst and
-// *chosenLast; without, it writes nothing there.
+// *chosenLast; without, it writes nothing there. Out of line: inside the
+// allocation's loop its running best and its pointers would not all stay in
+// registers.
 template <bool kStart, bool kSpan>
-inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, AgentSnapshot* start, int* chosenFirst,
-                              int* chosenLast) {
+[[gnu::noinline]] int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, AgentSnapshot* start,
+                                         int* chosenFirst, int* chosenLast) {
   [[maybe_unused]] AgentSnapshot::SkillStarts starts;
   if constexpr (kStart) starts = start->StartAgent(agent);
   const int size = static_cast<int>(agent.Skills.size());
@@ -230,14 +232,6 @@ inline int DrivesAndPreferred(ColumnIndex& columns, int count, TAgent& agent, Ag
     *chosenLast = last;
   }
   return result;
-}
-
-// The pass of an agent with many skills, kept out of line: for a small
-// group's allocation to stay one compact function.
-template <bool kStart>
-[[gnu::noinline]] int DrivesAndPreferredOfMany(ColumnIndex& columns, int count, TAgent& agent, AgentSnapshot* start,
-                                               int* chosenFirst, int* chosenLast) {
-  return DrivesAndPreferred<kStart, true>(columns, count, agent, start, chosenFirst, chosenLast);
 }
 
 }  // namespace
@@ -407,7 +401,7 @@ void StartDrivesAndPreferences(TSystem& system, TimestepAllocation& allocation, 
     const int preferred =
         count < kChosenSpanFrom
             ? DrivesAndPreferred<kStart, false>(allocation.columns, count, agent, start, nullptr, nullptr)
-            : DrivesAndPreferredOfMany<kStart>(allocation.columns, count, agent, start, &allocation.chosenFirst[i],
+            : DrivesAndPreferred<kStart, true>(allocation.columns, count, agent, start, &allocation.chosenFirst[i],
                                                &allocation.chosenLast[i]);
     allocation.SetPreferred(i, preferred);
   }
