@@ -156,18 +156,26 @@ inline void StartAndTendencies(AgentSnapshot* start, TAgent& agent) {
 // Whether in-task skill j may be preferred and beats `best`, the greatest
 // difference I - You found so far (which it then becomes): units still open
 // to the agent, not given up in a competition, expertise above the
-// threshold, and open units left in its column.
-// Which of the admissible differences is the greatest depends on the levels,
-// not on a pattern the processor could learn: that comparison is taken
-// without a branch.
+// threshold, and open units left in its column. With kBranchless the last
+// comparison is taken without a branch: among a few skills, all above the
+// threshold, which one is the greatest follows no pattern the processor
+// could learn. Among many, mostly forgotten, the branch is cheaper.
+template <bool kBranchless = false>
 inline bool Improves(ColumnIndex& columns, const TSkill& skill, int j, double& best) {
   if (!skill.UnitsOpen || skill.Loser) return false;
   if (!(skill.ExpThresh < skill.Expertise)) return false;
-  if (columns.OpenCount(j) <= 0) return false;
   const double difference = DriveDifference(skill);
-  const bool better = difference > best;
-  best = better ? difference : best;
-  return better;
+  if constexpr (kBranchless) {
+    if (columns.OpenCount(j) <= 0) return false;
+    const bool better = difference > best;
+    best = better ? difference : best;
+    return better;
+  } else {
+    if (!(difference > best)) return false;
+    if (columns.OpenCount(j) <= 0) return false;
+    best = difference;
+    return true;
+  }
 }
 
 inline int Preferred(ColumnIndex& columns, const TSystem& system, const TAgent& agent) {
@@ -214,7 +222,7 @@ template <bool kStart, bool kSpan>
     if constexpr (kStart) starts.Start(skill);
     if (skill.InTask) {
       Tendency(skill);
-      if (Improves(columns, skill, j, best)) result = j;
+      if (Improves<!kSpan>(columns, skill, j, best)) result = j;
     }
     if constexpr (kSpan) {
       if (skill.Chosen) {

@@ -125,12 +125,11 @@ TimestepUnits UnitsOfTimestep(ModelState& state, long long n, int k, long long r
 
 // Performs skill j of agent i if a unit of it is left; returns whether it
 // did, so that the caller records the skill's new levels. Without kRecords
-// (a group for tables only) it shows no unit and marks no timestep, and it
-// is part of the loop that calls it.
+// (a group for tables only) it shows no unit and marks no timestep.
 template <bool kRecords>
-[[gnu::always_inline]] inline bool Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
-                                           TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j,
-                                           long long n, int k, bool marksTimestep) {
+[[gnu::always_inline]] inline bool PerformUnit(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
+                                               TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j,
+                                               long long n, int k, bool marksTimestep) {
   ModelState& state = ctx.state;
   if (skill.MotMax == 0) ThrowFault("division by zero: MotMax is 0");
   const double a = (1 - skill.ExpWeight) * (skill.Motivation / skill.MotMax);
@@ -160,6 +159,27 @@ template <bool kRecords>
   MotivationRule(skill);
   agent.Available = true;
   return true;
+}
+
+// A unit of a table run is performed inside the loop over the agent's
+// skills; a recording run's, with its displays, out of line, which keeps
+// that loop's idle skills in registers.
+template <bool kRecords>
+inline bool Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, TimestepUnits& units,
+                    TAgent& agent, TSkill& skill, int i, int j, long long n, int k, bool marksTimestep);
+
+template <>
+inline bool Perform<false>(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
+                           TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j, long long n, int k,
+                           bool marksTimestep) {
+  return PerformUnit<false>(ctx, constants, columns, units, agent, skill, i, j, n, k, marksTimestep);
+}
+
+template <>
+[[gnu::noinline]] bool Perform<true>(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
+                                     TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j, long long n,
+                                     int k, bool marksTimestep) {
+  return PerformUnit<true>(ctx, constants, columns, units, agent, skill, i, j, n, k, marksTimestep);
 }
 
 // Whether timestep n has a place in the PerformedAt record (timesteps 0 to
