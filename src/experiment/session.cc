@@ -221,10 +221,18 @@ class GuardObserver : public RunObserver {
   bool CancelRequested() override {
     // The sizes the panel holds cannot change while the run goes: what they
     // take is worked out at the first timestep's end, the history's growth
-    // at every one.
-    if (!startBytes_) startBytes_ = RunStartBytes(bench_.Panel(), !bench_.State().TablesOnly);
-    const std::int64_t now = std::min(RunBytesNow(bench_, *startBytes_), guard_.Budget());
-    if (guard_.NeedBytes(now) != RunGuard::Need::Granted) return true;
+    // at every one (a run for tables has none: its need stays as it began).
+    const bool grows = !bench_.State().TablesOnly;
+    if (!startBytes_) startBytes_ = RunStartBytes(bench_.Panel(), grows);
+    if (grows || !granted_) {
+      const std::int64_t now = std::min(RunBytesNow(bench_, *startBytes_), guard_.Budget());
+      // Memory once granted stays held until the run ends: asking again for
+      // as much only asks whether the run is to stop, as StopRequested does.
+      if (!granted_ || now != *granted_) {
+        if (guard_.NeedBytes(now) != RunGuard::Need::Granted) return true;
+        granted_ = now;
+      }
+    }
     return guard_.StopRequested();
   }
 
@@ -232,6 +240,8 @@ class GuardObserver : public RunObserver {
   const Workbench& bench_;
   RunGuard& guard_;
   std::optional<std::int64_t> startBytes_;
+  // The bytes last granted.
+  std::optional<std::int64_t> granted_;
 };
 
 std::string MemoryText(std::int64_t bytes) {
