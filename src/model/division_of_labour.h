@@ -104,10 +104,11 @@ inline void CountPerformedUnit(DivisionOfLabour& labour, const UnitPerformance& 
 
 // Counts the units of one timestep: `timestep` says where and when (its
 // agent, skill and cycle are not read), Count which agent performed which
-// unit. The first unit is counted as CountPerformedUnit counts it; that finds
-// the task's counts on the timestep's side of the entrance, and the units
-// after it that fall inside them are added there straight. A run that keeps
-// the log of units counts every unit the long way.
+// unit. Units are counted as CountPerformedUnit counts them until one of
+// them is counted into the task's counts; that one has made the task's last
+// timestep this one, so the units after it that fall inside the same counts
+// (on the timestep's side of the entrance) are added there straight. A run
+// that keeps the log of units counts every unit the long way.
 class TimestepUnits {
  public:
   TimestepUnits(DivisionOfLabour& labour, const UnitPerformance& timestep) : labour_(labour), unit_(timestep) {}
@@ -127,8 +128,12 @@ class TimestepUnits {
     }
     LabourTask& task = labour_.Tasks[static_cast<std::size_t>(unit_.task)];
     if (task.before.empty() || unit_.agents <= 0 || unit_.skills <= 0) return;
-    agents_ = static_cast<unsigned>(unit_.agents < task.agents ? unit_.agents : task.agents);
-    skills_ = static_cast<unsigned>(unit_.skills < task.skills ? unit_.skills : task.skills);
+    const auto agents = static_cast<unsigned>(unit_.agents < task.agents ? unit_.agents : task.agents);
+    const auto skills = static_cast<unsigned>(unit_.skills < task.skills ? unit_.skills : task.skills);
+    // A unit outside the counts was not counted: the next one is looked at again.
+    if (static_cast<unsigned>(agent) >= agents || static_cast<unsigned>(skill) >= skills) return;
+    agents_ = agents;
+    skills_ = skills;
     stride_ = static_cast<std::size_t>(task.skills);
     cells_ = unit_.timestep < task.entranceTime ? task.before.data() : task.after.data();
   }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <sstream>
+#include <string>
 
 #include "model/division_of_labour.h"
 #include "test_support.h"
@@ -123,41 +124,57 @@ TEST(LabourCounts, WithoutTheUnitLogTheCountsStay) {
 }
 
 // A timestep's counter against counting every unit on its own: the same
-// counts, the same last timestep, the same log, for units inside and outside
-// the group, on both sides of the entrance, across a task's first unit and
-// a second task.
+// counts, the same last timestep, the same log, after every timestep, for
+// units inside and outside the group, on both sides of the entrance, across a
+// task's first unit, a second task and a task laid out for a smaller group.
 TEST(LabourCounts, ATimestepsCounterCountsAsEachUnitAlone) {
   struct Performed {
     int agent, skill, cycle;
   };
-  const std::vector<std::pair<std::pair<int, long long>, std::vector<Performed>>> timesteps = {
-      {{0, 0}, {{0, 0, 0}, {1, 1, 0}, {2, 0, 1}}},
+  struct Timestep {
+    int task;
+    long long t;
+    int agents;  // the group's size as the unit reports it
+    std::vector<Performed> units;
+  };
+  const std::vector<Timestep> timesteps = {
+      {0, 0, 3, {{0, 0, 0}, {1, 1, 0}, {2, 0, 1}}},
       // The first unit outside; then units just beyond the last agent and skill.
-      {{0, 3}, {{5, 0, 2}, {0, 1, 1}, {2, 9, 1}, {-1, 0, 3}, {1, 2, 2}, {3, 1, 2}, {2, 1, 2}, {0, -4, 3}}},
-      {{0, 4}, {{2, 0, 3}, {2, 0, 4}, {1, 1, 3}}},                                    // the entrance
-      {{0, 9}, {{0, 0, 5}}},
-      {{1, 0}, {{3, 0, 0}, {1, 0, 0}, {1, 1, 0}}},  // a new task, begun by a unit outside
-      {{-1, 2}, {{0, 0, 0}}},                        // no such task
+      {0, 3, 3, {{5, 0, 2}, {0, 1, 1}, {2, 9, 1}, {-1, 0, 3}, {1, 2, 2}, {3, 1, 2}, {2, 1, 2}, {0, -4, 3}}},
+      {0, 4, 3, {{2, 0, 3}, {2, 0, 4}, {1, 1, 3}}},  // the entrance
+      {0, 9, 3, {{0, 0, 5}}},
+      {1, 0, 3, {{3, 0, 0}, {1, 0, 0}, {1, 1, 0}}},  // a new task, begun by a unit outside
+      {-1, 2, 3, {{0, 0, 0}}},                        // no such task
+      // Task 2 laid out for two agents, then counted for a group of three.
+      {2, 0, 2, {{1, 1, 0}}},
+      {2, 1, 3, {{0, 0, 0}, {2, 0, 0}, {1, 0, 1}, {2, 1, 1}}},
   };
   for (const bool keepUnits : {false, true}) {
     DivisionOfLabour alone;
     DivisionOfLabour together;
     alone.KeepUnits = together.KeepUnits = keepUnits;
-    for (const auto& [when, units] : timesteps) {
-      TimestepUnits counter(together, Unit(when.first, when.second, 0, 0));
-      for (const Performed& unit : units) {
-        CountPerformedUnit(alone, Unit(when.first, when.second, unit.agent, unit.skill, unit.cycle));
+    for (const Timestep& step : timesteps) {
+      UnitPerformance timestep = Unit(step.task, step.t, 0, 0);
+      timestep.agents = step.agents;
+      TimestepUnits counter(together, timestep);
+      for (const Performed& unit : step.units) {
+        UnitPerformance one = timestep;
+        one.agent = unit.agent;
+        one.skill = unit.skill;
+        one.cycle = unit.cycle;
+        CountPerformedUnit(alone, one);
         counter.Count(unit.agent, unit.skill, unit.cycle);
       }
+      const std::string where = "task " + std::to_string(step.task) + " t " + std::to_string(step.t);
+      ASSERT_EQ(together.Tasks.size(), alone.Tasks.size()) << where;
+      for (std::size_t k = 0; k < alone.Tasks.size(); ++k) {
+        EXPECT_EQ(together.Tasks[k].before, alone.Tasks[k].before) << where << ", task " << k;
+        EXPECT_EQ(together.Tasks[k].after, alone.Tasks[k].after) << where << ", task " << k;
+        EXPECT_EQ(together.Tasks[k].lastTimestep, alone.Tasks[k].lastTimestep) << where << ", task " << k;
+      }
+      ASSERT_EQ(together.Units.size(), alone.Units.size()) << where;
     }
-    ASSERT_EQ(together.Tasks.size(), alone.Tasks.size());
-    for (std::size_t k = 0; k < alone.Tasks.size(); ++k) {
-      EXPECT_EQ(together.Tasks[k].before, alone.Tasks[k].before) << "task " << k;
-      EXPECT_EQ(together.Tasks[k].after, alone.Tasks[k].after) << "task " << k;
-      EXPECT_EQ(together.Tasks[k].lastTimestep, alone.Tasks[k].lastTimestep) << "task " << k;
-    }
-    ASSERT_EQ(together.Units.size(), alone.Units.size());
-    EXPECT_EQ(together.Units.size(), keepUnits ? 11u : 0u);
+    EXPECT_EQ(together.Units.size(), keepUnits ? 14u : 0u);
     for (std::size_t u = 0; u < alone.Units.size(); ++u) {
       EXPECT_EQ(together.Units[u].agent, alone.Units[u].agent);
       EXPECT_EQ(together.Units[u].skill, alone.Units[u].skill);
@@ -166,6 +183,9 @@ TEST(LabourCounts, ATimestepsCounterCountsAsEachUnitAlone) {
     EXPECT_EQ(UnitsBefore(together, 0, 2, 0), 1);
     EXPECT_EQ(UnitsAfter(together, 0, 2, 0), 2);
     EXPECT_EQ(UnitsBefore(together, 1, 1, 1), 1);
+    // Task 2 counts only the agents it was laid out for.
+    EXPECT_EQ(UnitsBefore(together, 2, 1, 0), 1);
+    EXPECT_EQ(UnitsBefore(together, 2, 2, 0), 0);
   }
 }
 
