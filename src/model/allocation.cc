@@ -15,9 +15,6 @@ namespace {
 
 double DriveDifference(const TSkill& skill) { return skill.IValue - skill.YouValue; }
 
-// A fault ends the run; raised out of line, so that the drives stay compact.
-[[noreturn, gnu::cold, gnu::noinline]] void ThrowFault(const char* what) { throw RunFault(what); }
-
 bool Free(const TAgent& agent) { return agent.Available && agent.Present; }
 
 // Row of skill j in the task frame: its position inside the current window.
@@ -111,21 +108,21 @@ inline void Tendency(TSkill& skill) {
   double youValue = 1.0;
   if (!(skill.ExpThresh >= e)) {
     const long long expRange = static_cast<long long>(skill.ExpMax) - skill.ExpThresh;
-    if (expRange == 0) ThrowFault("division by zero: ExpMax - ExpThresh is 0");
+    if (expRange == 0) ThrowRunFault("division by zero: ExpMax - ExpThresh is 0");
     const double relExp = (e - skill.ExpThresh) / static_cast<double>(expRange);
     if (skill.MotThresh >= m) {
-      if (skill.MotThresh == 0) ThrowFault("division by zero: MotThresh is 0");
+      if (skill.MotThresh == 0) ThrowRunFault("division by zero: MotThresh is 0");
       iValue = w * relExp;
       youValue = (1 - w) * (skill.MotThresh - m) / skill.MotThresh;
     } else {
       const long long motRange = static_cast<long long>(skill.MotMax) - skill.MotThresh;
-      if (motRange == 0) ThrowFault("division by zero: MotMax - MotThresh is 0");
+      if (motRange == 0) ThrowRunFault("division by zero: MotMax - MotThresh is 0");
       const double relMot = (m - skill.MotThresh) / static_cast<double>(motRange);
       iValue = w * relExp + (1 - w) * relMot;
       youValue = 0;
     }
-    if (!std::isfinite(iValue)) ThrowFault("the drive I is not a finite number");
-    if (!std::isfinite(youValue)) ThrowFault("the counter-pull You is not a finite number");
+    if (!std::isfinite(iValue)) ThrowRunFault("the drive I is not a finite number");
+    if (!std::isfinite(youValue)) ThrowRunFault("the counter-pull You is not a finite number");
   }
   skill.IValue = iValue;
   skill.YouValue = youValue;

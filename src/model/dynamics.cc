@@ -13,9 +13,6 @@ namespace {
   throw RunFault(std::string(what) + " is not a finite number");
 }
 
-// A fault ends the run; raised out of line, so that the rules stay compact.
-[[noreturn, gnu::cold, gnu::noinline]] void ThrowFault(const char* what) { throw RunFault(what); }
-
 inline double Checked(double value, const char* what) {
   if (!std::isfinite(value)) ThrowNotFinite(what);
   return value;
@@ -23,7 +20,7 @@ inline double Checked(double value, const char* what) {
 
 // The three state rules, inlined where the run applies them.
 inline void LearnRule(TSkill& skill) {
-  if (skill.ExpMax == 0) ThrowFault("division by zero: ExpMax is 0");
+  if (skill.ExpMax == 0) ThrowRunFault("division by zero: ExpMax is 0");
   double e = skill.Expertise + (skill.ExpMax - skill.Expertise) / skill.ExpMax * skill.LearnSpeed;
   if (e > skill.ExpMax) e = skill.ExpMax;
   skill.Expertise = Checked(e, "expertise");
@@ -41,7 +38,7 @@ inline void ForgetRule(TSkill& skill) {
     skill.Expertise = 0;
     return;
   }
-  if (range == 0) ThrowFault("division by zero: ExpMax - ForgetSpeed is 0");
+  if (range == 0) ThrowRunFault("division by zero: ExpMax - ForgetSpeed is 0");
   double e = forgotten / range;
   if (e < 0) e = 0;
   skill.Expertise = Checked(e, "expertise");
@@ -52,12 +49,12 @@ inline void MotivationRule(TSkill& skill) {
   if (skill.Chosen) {
     if (m > 1.0) skill.RestCredit += 1;
     const double range = skill.MotMax - skill.BoreRate;
-    if (range == 0) ThrowFault("division by zero: MotMax - BoreRate is 0");
+    if (range == 0) ThrowRunFault("division by zero: MotMax - BoreRate is 0");
     m = (m - skill.BoreRate) * skill.MotMax / range;
     if (m < 0) m = 0;
     skill.Motivation = Checked(m, "motivation");
   } else if (skill.RestCredit > 0) {
-    if (skill.MotMax == 0) ThrowFault("division by zero: MotMax is 0");
+    if (skill.MotMax == 0) ThrowRunFault("division by zero: MotMax is 0");
     m = m + (skill.MotMax - m) / skill.MotMax * skill.RestRate;
     skill.Motivation = Checked(m, "motivation");
     skill.RestCredit -= 1;
@@ -125,15 +122,16 @@ TimestepUnits UnitsOfTimestep(ModelState& state, long long n, int k, long long r
 
 // Performs skill j of agent i if a unit of it is left; returns whether it
 // did, so that the caller records the skill's new levels. Without kRecords
-// (a group for tables only) it shows no unit and marks no timestep.
+// (a group for tables only) it shows no unit and marks no timestep; it is
+// then part of the loop over the agent's skills.
 template <bool kRecords>
-[[gnu::always_inline]] inline bool PerformUnit(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
-                                               TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j,
-                                               long long n, int k, bool marksTimestep) {
+[[gnu::always_inline]] inline bool Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
+                                           TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j,
+                                           long long n, int k, bool marksTimestep) {
   ModelState& state = ctx.state;
-  if (skill.MotMax == 0) ThrowFault("division by zero: MotMax is 0");
+  if (skill.MotMax == 0) ThrowRunFault("division by zero: MotMax is 0");
   const double a = (1 - skill.ExpWeight) * (skill.Motivation / skill.MotMax);
-  if (skill.ExpMax == 0) ThrowFault("division by zero: ExpMax is 0");
+  if (skill.ExpMax == 0) ThrowRunFault("division by zero: ExpMax is 0");
   const double b = (skill.Expertise / skill.ExpMax) * skill.ExpWeight;
   TTask& task = state.Task;
   const int c = columns.FirstUnperformed(j);
@@ -150,7 +148,7 @@ template <bool kRecords>
   if (kRecords && marksTimestep) SetPerformedAt(skill, n, true);
 
   const double efficiency = a + b;
-  if (efficiency == 0) ThrowFault("division by zero: the efficiency a + b is 0");
+  if (efficiency == 0) ThrowRunFault("division by zero: the efficiency a + b is 0");
   const double timeNeeded = Checked(constants.dur / efficiency, "the time needed");
   const double stepWork = Checked(agent.StepWorkTime + timeNeeded, "the step work time");
   skill.TimeNeeded = timeNeeded;
@@ -161,25 +159,12 @@ template <bool kRecords>
   return true;
 }
 
-// A unit of a table run is performed inside the loop over the agent's
-// skills; a recording run's, with its displays, out of line, which keeps
-// that loop's idle skills in registers.
-template <bool kRecords>
-inline bool Perform(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns, TimestepUnits& units,
-                    TAgent& agent, TSkill& skill, int i, int j, long long n, int k, bool marksTimestep);
-
-template <>
-inline bool Perform<false>(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
-                           TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j, long long n, int k,
-                           bool marksTimestep) {
-  return PerformUnit<false>(ctx, constants, columns, units, agent, skill, i, j, n, k, marksTimestep);
-}
-
-template <>
-[[gnu::noinline]] bool Perform<true>(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
-                                     TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j, long long n,
-                                     int k, bool marksTimestep) {
-  return PerformUnit<true>(ctx, constants, columns, units, agent, skill, i, j, n, k, marksTimestep);
+// A recording run's unit step, with its displays, out of line: inlined, it
+// would take the registers of the loop's idle skills.
+[[gnu::noinline]] bool PerformRecorded(RunContext& ctx, const StepConstants& constants, ColumnIndex& columns,
+                                       TimestepUnits& units, TAgent& agent, TSkill& skill, int i, int j, long long n,
+                                       int k, bool marksTimestep) {
+  return Perform<true>(ctx, constants, columns, units, agent, skill, i, j, n, k, marksTimestep);
 }
 
 // Whether timestep n has a place in the PerformedAt record (timesteps 0 to
@@ -199,7 +184,7 @@ void PerformSkill(RunContext& ctx, int i, int j, long long n, int k, long long r
   TSkill& skill = agent.Skills[j];
   if (!constants.records) {
     Perform<false>(ctx, constants, columns, units, agent, skill, i, j, n, k, false);
-  } else if (Perform<true>(ctx, constants, columns, units, agent, skill, i, j, n, k, MarksTimestep(constants, n))) {
+  } else if (PerformRecorded(ctx, constants, columns, units, agent, skill, i, j, n, k, MarksTimestep(constants, n))) {
     RecordSkill(ctx.state.History, i, j, row, skill);
   }
 }
@@ -234,10 +219,10 @@ inline void UpdateAgent(RunContext& ctx, const StepConstants& constants, ColumnI
       motivationRow[j] = skill.Motivation;
     };
     if (skill.Chosen && skill.InTask) {
-      if (Perform<kRecords>(ctx, constants, columns, units, agent, skill, i, j, n, k, marksTimestep) &&
-          j < recordedSlots) {
-        record();
-      }
+      const bool performed =
+          kRecords ? PerformRecorded(ctx, constants, columns, units, agent, skill, i, j, n, k, marksTimestep)
+                   : Perform<false>(ctx, constants, columns, units, agent, skill, i, j, n, k, marksTimestep);
+      if (performed && j < recordedSlots) record();
       continue;
     }
     // Idle, in the task or outside it: forgetting and the motivation rule.

@@ -66,6 +66,10 @@ class RunFault : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Raises a RunFault out of line (run.cc), so that the rules which can fail
+// keep their code compact.
+[[noreturn, gnu::cold]] void ThrowRunFault(const char* what);
+
 // The non-negative remainder of a skill position modulo the number of skills:
 // the column of the task grid that the position really stands for.
 inline long long SkillColumn(long long position, int skills) {

@@ -302,6 +302,8 @@ bool RunTask(RunContext& ctx, RunPosition& pos, TaskRun& run, RunOutcome& outcom
 
 }  // namespace
 
+void ThrowRunFault(const char* what) { throw RunFault(what); }
+
 RunOutcome RunSimulation(RunContext& caller) {
   RunOutcome outcome;
   ModelState& state = caller.state;
