@@ -226,7 +226,10 @@ void TChartForm::ShowAgentMessage(int agent) {
 
 void TChartForm::DrawExpertise(int agentIndex) {
   const davrel3::ModelState& state = bench_.State();
+  // Only the skills of the committed group are drawn and in the legend.
+  const int skills = davrel3::CommittedSkills(state.System);
   for (int j = 0; j < static_cast<int>(pages_[Expertise]->Series().size()); ++j) {
+    pages_[Expertise]->SetPresent(j, j < skills);
     pages_[Expertise]->SetPoints(j, history_series::SkillPoints(state.History, SkillMeasure::Expertise,
                                                                 state.System.NrOfAgents, agentIndex, j));
   }
@@ -234,7 +237,9 @@ void TChartForm::DrawExpertise(int agentIndex) {
 
 void TChartForm::DrawMotivation(int agentIndex) {
   const davrel3::ModelState& state = bench_.State();
+  const int skills = davrel3::CommittedSkills(state.System);
   for (int j = 0; j < static_cast<int>(pages_[Motivation]->Series().size()); ++j) {
+    pages_[Motivation]->SetPresent(j, j < skills);
     pages_[Motivation]->SetPoints(j, history_series::SkillPoints(state.History, SkillMeasure::Motivation,
                                                                  state.System.NrOfAgents, agentIndex, j));
   }

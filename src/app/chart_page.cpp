@@ -101,10 +101,7 @@ ChartPage::ChartPage(const QString& valueTitle, ValueAxis valueAxis, QList<Serie
     UpdateLegendMarker(marker);
     // A click on a legend entry shows or hides its series.
     connect(marker, &QLegendMarker::clicked, this, [this, marker] {
-      const int i = static_cast<int>(series_.indexOf(qobject_cast<QLineSeries*>(marker->series())));
-      if (i < 0) return;
-      wanted_[i] = !wanted_[i];
-      series_[i]->setVisible(wanted_[i] && present_[i]);
+      ToggleSeries(static_cast<int>(series_.indexOf(qobject_cast<QLineSeries*>(marker->series()))));
     });
   }
 
@@ -113,6 +110,12 @@ ChartPage::ChartPage(const QString& valueTitle, ValueAxis valueAxis, QList<Serie
   view_->setBackgroundBrush(Qt::white);
   data_export::InstallChartExportMenu(view_);
   connect(view_, &ChartView::resetRequested, this, [this] { ResetZoom(); });
+  // The legend has room for about seventeen entries in a window of the
+  // opening height; the context menu reaches every series of the group.
+  seriesMenu_ = new QMenu(tr("Show series"), view_);
+  seriesMenu_->setObjectName(QStringLiteral("SeriesMenu"));
+  connect(seriesMenu_, &QMenu::aboutToShow, this, [this] { FillSeriesMenu(); });
+  view_->addAction(seriesMenu_->menuAction());
   stack_ = new QStackedWidget;
   stack_->addWidget(view_);
   ApplyRanges();
@@ -128,6 +131,23 @@ void ChartPage::SetPresent(int series, bool present) {
   // The visibility change updates the legend, the axes and the 3-D view.
   series_[series]->setVisible(present && wanted_[series]);
   for (QLegendMarker* marker : chart_->legend()->markers()) UpdateLegendMarker(marker);
+}
+
+void ChartPage::ToggleSeries(int series) {
+  if (series < 0 || series >= series_.size()) return;
+  wanted_[series] = !wanted_[series];
+  series_[series]->setVisible(wanted_[series] && present_[series]);
+}
+
+void ChartPage::FillSeriesMenu() {
+  seriesMenu_->clear();
+  for (int i = 0; i < series_.size(); ++i) {
+    if (!present_[i]) continue;
+    QAction* action = seriesMenu_->addAction(series_[i]->name());
+    action->setCheckable(true);
+    action->setChecked(series_[i]->isVisible());
+    connect(action, &QAction::triggered, this, [this, i] { ToggleSeries(i); });
+  }
 }
 
 void ChartPage::SetPoints(int series, const QList<QPointF>& points) {
@@ -202,6 +222,7 @@ bool ChartPage::EnsureThreeD() {
   connect(threeD_.get(), &ThreeDChart::contextMenuRequested, this, [this](const QPoint& where) {
     QMenu menu(dialogParent_);
     menu.addAction(tr("Save image..."), this, [this] { SaveThreeDImage(); });
+    menu.addAction(seriesMenu_->menuAction());
     menu.exec(where);
   });
   stack_->addWidget(threeD_->Widget());

@@ -5,7 +5,8 @@
 //
 // The page keeps the axes in step with what its shown series hold (the
 // ranges of chart_ranges), greys the legend entry of a hidden series (a click
-// on an entry shows or hides it) and mirrors every change into the 3-D view.
+// on an entry, or on the series in the "Show series" context menu, shows or
+// hides it) and mirrors every change into the 3-D view.
 #pragma once
 
 #include <QList>
@@ -21,6 +22,7 @@ class QChart;
 class QFont;
 class QLegendMarker;
 class QLineSeries;
+class QMenu;
 class QStackedWidget;
 class QValueAxis;
 class QWidget;
@@ -50,11 +52,16 @@ class ChartPage : public QObject {
   // the value axis reaches at least this far.
   void SetCommittedMaximum(double maximum) { committedMaximum_ = maximum; }
   // Whether series `series` stands for something the committed group has
-  // (an agent of the group). An absent series is neither drawn nor in the
+  // (an agent or a skill of the group). An absent series is neither drawn nor in the
   // legend, in 2-D and 3-D; its points stay, and it comes back as the user
   // left it (shown or hidden) once it is present again.
   void SetPresent(int series, bool present);
   bool IsPresent(int series) const { return present_.value(series, true); }
+  // Shows a hidden series or hides a shown one, as a click on its legend
+  // entry does. The "Show series" menu lists the present series, checked
+  // where shown; it is rebuilt each time it opens.
+  void ToggleSeries(int series);
+  QMenu* SeriesMenu() const { return seriesMenu_; }
   // Replaces the points of a series, in one colour.
   void SetPoints(int series, const QList<QPointF>& points);
   // Axes after the points changed; `historyLength` ends the rounds axis while
@@ -74,6 +81,7 @@ class ChartPage : public QObject {
   void ResetZoom();
   void SeriesVisibilityChanged();
   void UpdateLegendMarker(QLegendMarker* marker);
+  void FillSeriesMenu();
 
   QString valueTitle_;
   ValueAxis valueAxis_;
@@ -83,6 +91,7 @@ class ChartPage : public QObject {
   QChart* chart_ = nullptr;
   ChartView* view_ = nullptr;
   QStackedWidget* stack_ = nullptr;
+  QMenu* seriesMenu_ = nullptr;
   QValueAxis* rounds_ = nullptr;
   QValueAxis* values_ = nullptr;
   QList<QLineSeries*> series_;

@@ -23,7 +23,9 @@
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTableView>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -38,6 +40,7 @@
 #include "DV3Newcomer2009Par.h"
 #include "about_tab.h"
 #include "agent_tab.h"
+#include "chart_view.h"
 #include "design_control.h"
 #include "file_commands.h"
 #include "indicator_strip.h"
@@ -56,6 +59,7 @@
 #include "string_grid.h"
 #include "up_down.h"
 #include "labour_page.h"
+#include "experiment/session.h"
 
 namespace {
 
@@ -318,7 +322,9 @@ int main(int argc, char* argv[]) {
 
   // The design run from the "Newcomers" tab: the results window as it opens,
   // then its chart alone as "Save image..." writes it.
-  chart.ThreeDCheckBox()->setChecked(false);
+  // A click, as the user turns the 3-D view off: setting the box alone
+  // would leave the pages in 3-D.
+  if (chart.ThreeDCheckBox()->isChecked()) chart.ThreeDCheckBox()->click();
   parForm.PageControl1()->setCurrentIndex(3);
   parForm.ProcesTabSheet()->RunDesignButton()->click();
   QElapsedTimer waited;
@@ -387,5 +393,45 @@ int main(int argc, char* argv[]) {
   chart.hide();
   if (DesignResultsWindow* results = parForm.Design().DesignResults()) results->hide();
   ok = MainWindowPictures(parForm, dir) && ok;
+
+  // A group of thirty skills: the expertise legend has room for about
+  // seventeen entries, the context menu's "Show series" lists them all.
+  parForm.Panel().Edit(davrel3::Field::NrofSkills)->setText("30");
+  parForm.Panel().Edit(davrel3::Field::Action)->setText("30");
+  parForm.OKButtonClick();
+  davrel3::ApplyRotationLevels(parForm.Bench());
+  // Whatever box the run ends with is answered: the charts are drawn either way.
+  QTimer answer;
+  answer.setInterval(100);
+  QObject::connect(&answer, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+  });
+  answer.start();
+  parForm.StartButtonClick();
+  answer.stop();
+  chart.PageControl1()->setCurrentIndex(TChartForm::ExpertisePage);
+  Settle(600);
+  QTimer::singleShot(300, [&] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      for (QAction* action : menu->actions()) {
+        if (action->menu()) {
+          menu->setActiveAction(action);
+          action->menu()->popup(menu->mapToGlobal(menu->actionGeometry(action).topRight()));
+        }
+      }
+      Settle(400);
+      ok = SaveScreen(dir, "chart-series-menu-screen.png") && ok;
+      for (QAction* action : menu->actions()) {
+        if (action->menu()) action->menu()->close();
+      }
+      menu->close();
+    }
+  });
+  {
+    QWidget* viewport = chart.View(TChartForm::Expertise)->viewport();
+    const QPoint local(viewport->width() / 3, viewport->height() / 2);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, local, viewport->mapToGlobal(local));
+    QApplication::sendEvent(viewport, &event);
+  }
   return ok ? 0 : 1;
 }

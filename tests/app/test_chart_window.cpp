@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -26,6 +27,8 @@
 
 #include "DV3Newcomer2009Chart.h"
 #include "chart_session.h"
+#include "chart_view.h"
+#include "experiment/session.h"
 #include "model/int_text.h"
 #include "model/measures.h"
 #include "string_grid.h"
@@ -114,6 +117,7 @@ class TestChartWindow : public QObject {
   void threeDWithoutOpenGLStaysTwoD();
   void threeDSwitchOnTheXDisplay();
   void absentAgentsLeaveTheLegendAndComeBack();
+  void everySkillOfALargeGroupIsReachableFromTheSeriesMenu();
   void showBesidePlacesTheWindowNextToTheMainWindow();
 };
 
@@ -131,8 +135,9 @@ void TestChartWindow::seriesHaveTheirTitlesLooksAndLegendOrder() {
     QCOMPARE(expertise[k - 1]->objectName(), QStringLiteral("FirstExp%1").arg(k));
     QCOMPARE(motivation[k - 1]->objectName(),
              k <= 8 ? QStringLiteral("FirstMot%1").arg(k) : QStringLiteral("Mot%1").arg(k));
-    QCOMPARE(expertise[k - 1]->isVisible(), k <= 6);
-    QCOMPARE(motivation[k - 1]->isVisible(), k <= 6);
+    // Skills 1 to 6 are shown, but the group has five: skill 6 is absent.
+    QCOMPARE(expertise[k - 1]->isVisible(), k <= 5);
+    QCOMPARE(motivation[k - 1]->isVisible(), k <= 5);
   }
   QStringList titles;
   for (const QLineSeries* series : performance) titles << series->name();
@@ -144,15 +149,16 @@ void TestChartWindow::seriesHaveTheirTitlesLooksAndLegendOrder() {
   for (int k = 1; k <= 11; ++k) QCOMPARE(performance[1 + k]->isVisible(), k <= 6);
 
   // The legend lists the series in the same order, hidden ones included,
-  // but not the agents the group of six does not have (the legend applies
-  // marker visibility when the event loop runs).
+  // but not the agents or skills the group of six agents and five skills
+  // does not have (the legend applies marker visibility when the event loop
+  // runs).
   QCoreApplication::processEvents();
   for (TChartForm::ChartId id : {TChartForm::Expertise, TChartForm::Motivation, TChartForm::Performance}) {
     const QList<QLegendMarker*> markers = s.chart.Chart(id)->legend()->markers();
     QCOMPARE(markers.size(), s.chart.Series(id).size());
     for (int i = 0; i < markers.size(); ++i) {
       QCOMPARE(markers[i]->series(), s.chart.Series(id)[i]);
-      QCOMPARE(markers[i]->isVisible(), id != TChartForm::Performance || i < 2 + 6);
+      QCOMPARE(markers[i]->isVisible(), id == TChartForm::Performance ? i < 2 + 6 : i < 5);
     }
   }
 
@@ -507,8 +513,9 @@ void TestChartWindow::threeDSwitchReachesAllThreeCharts() {
   QCOMPARE(s.chart.ThreeD(TChartForm::Expertise)->LegendEntries().first(), QStringLiteral("Skill 1"));
   QCOMPARE(s.chart.ThreeD(TChartForm::Performance)->Graph()->axisZ()->labels(),
            (QStringList{"1", "2", "3", "4", "5", "6"}));
+  // The group has five skills: skill 6 is absent, as in 2-D.
   QCOMPARE(s.chart.ThreeD(TChartForm::Expertise)->Graph()->axisZ()->labels(),
-           (QStringList{"1", "2", "3", "4", "5", "6"}));
+           (QStringList{"1", "2", "3", "4", "5"}));
   // Redrawing in 3-D refills the 3-D views.
   EnterAgent(s.chart, "2");
   QCOMPARE(s.chart.ThreeD(TChartForm::Expertise)->Series()[0]->dataProxy()->array()->size(),
@@ -565,6 +572,86 @@ void TestChartWindow::absentAgentsLeaveTheLegendAndComeBack() {
   QCOMPARE(s.Start().status, davrel3::RunStatus::Finished);
   QCoreApplication::processEvents();
   for (int k = 1; k <= 11; ++k) QCOMPARE(performance[1 + k]->isVisible(), k <= 6);
+}
+
+namespace {
+
+// The "Show series" submenu of a chart's context menu, as it opens.
+QMenu* OpenedSeriesMenu(ChartView* view) {
+  QMenu* found = nullptr;
+  for (QAction* action : view->actions()) {
+    if (action->menu() && action->menu()->objectName() == QLatin1String("SeriesMenu")) found = action->menu();
+  }
+  if (found) {
+    found->popup(QPoint(0, 0));
+    found->hide();
+  }
+  return found;
+}
+
+QStringList CheckedEntries(const QMenu* menu, bool checked) {
+  QStringList names;
+  for (const QAction* action : menu->actions()) {
+    if (action->isChecked() == checked) names << action->text();
+  }
+  return names;
+}
+
+}  // namespace
+
+void TestChartWindow::everySkillOfALargeGroupIsReachableFromTheSeriesMenu() {
+  Session s;
+  s.panel.SetText(Field::NrofSkills, "30");
+  s.panel.SetText(Field::Action, "30");
+  s.bench.OKButtonClick();
+  davrel3::ApplyRotationLevels(s.bench);  // levels that let every skill be worked
+  QCOMPARE(s.Start().status, davrel3::RunStatus::Finished);
+  QCoreApplication::processEvents();
+  const auto& expertise = s.chart.Series(TChartForm::Expertise);
+  QLegend* legend = s.chart.Chart(TChartForm::Expertise)->legend();
+  for (int k = 1; k <= 40; ++k) QCOMPARE(legend->markers(expertise[k - 1]).value(0)->isVisible(), k <= 30);
+
+  // The menu lists the thirty skills, the first six checked; the legend has
+  // no room for most of them in a window of the opening height.
+  QMenu* menu = OpenedSeriesMenu(s.chart.View(TChartForm::Expertise));
+  QVERIFY(menu);
+  QCOMPARE(menu->actions().size(), 30);
+  QCOMPARE(menu->actions()[24]->text(), QStringLiteral("Skill 25"));
+  QStringList shown;
+  for (int k = 1; k <= 6; ++k) shown << QStringLiteral("Skill %1").arg(k);
+  QCOMPARE(CheckedEntries(menu, true), shown);
+
+  // Checking skill 25 draws its line and grows nothing else; unchecking it
+  // hides it again, the legend entry greyed but kept.
+  QVERIFY(expertise[24]->count() > 0);
+  menu->actions()[24]->trigger();
+  QVERIFY(expertise[24]->isVisible());
+  menu = OpenedSeriesMenu(s.chart.View(TChartForm::Expertise));
+  QCOMPARE(CheckedEntries(menu, true), shown + QStringList{"Skill 25"});
+  menu->actions()[0]->trigger();
+  QVERIFY(!expertise[0]->isVisible());
+  QVERIFY(s.chart.Series(TChartForm::Motivation)[0]->isVisible());  // each chart keeps its own choice
+
+  // A group of five skills: the rest leave the legend and the menu, and
+  // come back as the user left them.
+  s.panel.SetText(Field::NrofSkills, "5");
+  s.panel.SetText(Field::Action, "5");
+  s.bench.OKButtonClick();
+  QCOMPARE(s.Start().status, davrel3::RunStatus::Finished);
+  QCoreApplication::processEvents();
+  menu = OpenedSeriesMenu(s.chart.View(TChartForm::Expertise));
+  QCOMPARE(menu->actions().size(), 5);
+  QVERIFY(!expertise[24]->isVisible());
+  QVERIFY(!legend->markers(expertise[24]).value(0)->isVisible());
+  s.panel.SetText(Field::NrofSkills, "30");
+  s.panel.SetText(Field::Action, "30");
+  s.bench.OKButtonClick();
+  davrel3::ApplyRotationLevels(s.bench);
+  QCOMPARE(s.Start().status, davrel3::RunStatus::Finished);
+  QCoreApplication::processEvents();
+  QVERIFY(expertise[24]->isVisible());
+  QVERIFY(!expertise[0]->isVisible());
+  QVERIFY(legend->markers(expertise[24]).value(0)->isVisible());
 }
 
 void TestChartWindow::showBesidePlacesTheWindowNextToTheMainWindow() {

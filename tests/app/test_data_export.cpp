@@ -309,7 +309,7 @@ void TestDataExport::chartAndGridContextMenusOfferExport() {
     s.chart.PageControl1()->setCurrentIndex(id);
     ChartView* view = s.chart.View(id);
     const QStringList entries = MenuEntriesOf([&] { RightClick(view->viewport()); });
-    QCOMPARE(entries, (QStringList{"Reset zoom", "Save image..."}));
+    QCOMPARE(entries, (QStringList{"Reset zoom", "Save image...", "Show series"}));
   }
   for (StringGridView* grid : {s.chart.WorkTimeGrid(), s.chart.AllocationGrid()}) {
     s.chart.PageControl1()->setCurrentWidget(grid->parentWidget());
