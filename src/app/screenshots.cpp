@@ -425,6 +425,9 @@ int main(int argc, char* argv[]) {
         if (action->menu()) action->menu()->close();
       }
       menu->close();
+    } else {
+      std::fprintf(stderr, "the chart's context menu did not open\n");
+      ok = false;
     }
   });
   {
