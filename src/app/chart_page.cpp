@@ -130,7 +130,7 @@ void ChartPage::SetPresent(int series, bool present) {
   present_[series] = present;
   // The visibility change updates the legend, the axes and the 3-D view.
   series_[series]->setVisible(present && wanted_[series]);
-  for (QLegendMarker* marker : chart_->legend()->markers()) UpdateLegendMarker(marker);
+  UpdateLegend();
 }
 
 void ChartPage::ToggleSeries(int series) {
@@ -192,9 +192,16 @@ void ChartPage::ResetZoom() {
 }
 
 void ChartPage::SeriesVisibilityChanged() {
-  for (QLegendMarker* marker : chart_->legend()->markers()) UpdateLegendMarker(marker);
+  UpdateLegend();
   ApplyRanges();
   if (threeD_) threeD_->Fill(series_);
+}
+
+void ChartPage::UpdateLegend() {
+  for (QLegendMarker* marker : chart_->legend()->markers()) UpdateLegendMarker(marker);
+  // Entries that come back need their place again: the legend does not lay
+  // itself out anew when only a marker's visibility changes.
+  chart_->legend()->layout()->invalidate();
 }
 
 void ChartPage::UpdateLegendMarker(QLegendMarker* marker) {

@@ -80,6 +80,7 @@ class ChartPage : public QObject {
   void ApplyRanges();
   void ResetZoom();
   void SeriesVisibilityChanged();
+  void UpdateLegend();
   void UpdateLegendMarker(QLegendMarker* marker);
   void FillSeriesMenu();
 

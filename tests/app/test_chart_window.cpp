@@ -621,8 +621,8 @@ void TestChartWindow::everySkillOfALargeGroupIsReachableFromTheSeriesMenu() {
   for (int k = 1; k <= 6; ++k) shown << QStringLiteral("Skill %1").arg(k);
   QCOMPARE(CheckedEntries(menu, true), shown);
 
-  // Checking skill 25 draws its line and grows nothing else; unchecking it
-  // hides it again, the legend entry greyed but kept.
+  // Checking skill 25 draws its line and checks its entry; unchecking skill
+  // 1 hides it in this chart only.
   QVERIFY(expertise[24]->count() > 0);
   menu->actions()[24]->trigger();
   QVERIFY(expertise[24]->isVisible());
